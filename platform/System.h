@@ -1,0 +1,42 @@
+// Process and machine facts: the Windows folders, drive types, and where the
+// running program lives.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Win32Codes.h"
+
+namespace platform {
+
+class System {
+public:
+    virtual ~System() = default;
+
+    // GetWindowsDirectoryA / GetSystemDirectoryA: fill `buffer` with the path
+    // and its NUL, return the characters written, 0 on failure, or the size
+    // needed when `size` is too small.
+    virtual std::uint32_t getWindowsDirectory(char* buffer, std::uint32_t size) = 0;
+    virtual std::uint32_t getSystemDirectory(char* buffer, std::uint32_t size) = 0;
+
+    // GetDriveTypeA of a root path such as "C:\".
+    virtual std::uint32_t getDriveType(const std::string& rootPath) = 0;
+
+    // The folder that holds the running program file, without a trailing
+    // separator unless it is a drive root ("C:\").
+    virtual std::string programFolder() = 0;
+
+    // The running program's file name without folder and without extension.
+    virtual std::string programName() = 0;
+};
+
+// What the shell is told after a run.
+class Shell {
+public:
+    virtual ~Shell() = default;
+
+    // SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, NULL, NULL).
+    virtual void notifyAssociationsChanged() = 0;
+};
+
+}  // namespace platform
