@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 
 #include "engine/Int16.h"
@@ -13,6 +14,15 @@ class VariableTable {
 public:
     static constexpr int kRows = 51;
 
+    // Bounds on one expansion. A value that reproduces its own reference would
+    // otherwise expand forever, and references to long values can grow the text
+    // geometrically from line to line. No file name, registry key or title
+    // comes near either bound; passing one fails with InvalidArgument.
+    static constexpr std::size_t kMaxExpandedLength = 1 << 20;
+    static constexpr int kMaxSubstitutions = 1 << 16;
+    // The text after a reference is cut to this many characters at each step.
+    static constexpr std::size_t kMaxTextAfterReference = 999;
+
     // The value stored under `whatVar` (any case), or "" when none is.
     std::string getVariableValue(const std::string& whatVar) const;
 
@@ -21,17 +31,22 @@ public:
     void setVariableValue(const std::string& name, const std::string& value);
 
     // Replaces every $name$ reference by that variable's value; a $ without a
-    // closing $ fails with InvalidArgument.
+    // closing $ fails with InvalidArgument, and so does passing the bounds above.
     std::string expandVariables(const std::string& text) const;
 
     // Keeps rows 0 .. count-1 live; the main dialog's load cuts to one row.
+    // A count outside 0 .. 51 fails with OutOfRange.
     void setVariableCount(Int16 count);
     Int16 variableCount() const { return variableCount_; }
 
-    // Lower-casing as the ANSI (Western) code page does it.
+    // Lower-casing as the ANSI (Western, 1252) code page does it: A-Z and the
+    // accented capitals of that page; every other byte is left as it is.
     static std::string lowerCase(std::string text);
 
 private:
+    // The live row named `lowerName` (already lower-cased), or null.
+    const std::string* findValue(const std::string& lowerName) const;
+
     struct Row {
         std::string name;
         std::string value;

@@ -1,0 +1,106 @@
+// The variable table: lookup, store and the expansion of $name$ references.
+#include "engine/VariableTable.h"
+
+#include <string>
+#include <utility>
+
+namespace engine {
+
+namespace {
+
+// Windows-1252 lower-case mapping for one byte.
+unsigned char lowerCaseByte(unsigned char c) {
+    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + ('a' - 'A'));
+    switch (c) {
+        case 0x8A:  // S caron
+        case 0x8C:  // OE ligature
+        case 0x8E:  // Z caron
+            return static_cast<unsigned char>(c + 0x10);
+        case 0x9F:  // Y diaeresis
+            return 0xFF;
+        default:
+            break;
+    }
+    // Latin-1 capitals A grave .. THORN, skipping the multiplication sign.
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 0x20);
+    return c;
+}
+
+}  // namespace
+
+std::string VariableTable::lowerCase(std::string text) {
+    for (char& c : text) c = static_cast<char>(lowerCaseByte(static_cast<unsigned char>(c)));
+    return text;
+}
+
+const std::string* VariableTable::findValue(const std::string& lowerName) const {
+    for (int row = 0; row < variableCount_; ++row) {
+        if (variableTable_[row].name == lowerName) return &variableTable_[row].value;
+    }
+    return nullptr;
+}
+
+std::string VariableTable::getVariableValue(const std::string& whatVar) const {
+    const std::string* value = findValue(lowerCase(whatVar));
+    return value ? *value : std::string();
+}
+
+void VariableTable::setVariableValue(const std::string& name, const std::string& value) {
+    const std::string lowerName = lowerCase(name);
+    for (int row = 0; row < variableCount_; ++row) {
+        if (variableTable_[row].name == lowerName) {
+            variableTable_[row].value = value;
+            return;
+        }
+    }
+    if (variableCount_ >= kRows) throw Failure(FailureKind::OutOfRange, "variable table full");
+    Row& row = variableTable_[variableCount_];
+    row.name = lowerName;
+    row.value = value;
+    variableCount_ = add16(variableCount_, 1);
+}
+
+void VariableTable::setVariableCount(Int16 count) {
+    if (count < 0 || count > kRows) throw Failure(FailureKind::OutOfRange, "variable count");
+    variableCount_ = count;
+}
+
+// The working text is kept as `settled + rest`, where `settled` is the text in
+// front of the first `$`. Each step replaces the first reference by its value
+// and cuts what followed the reference to 999 characters; since the search
+// always starts over at the first `$`, the text in front of it never changes
+// again, so only `rest` is rebuilt.
+std::string VariableTable::expandVariables(const std::string& text) const {
+    std::string settled;
+    std::string rest = text;
+    int substitutions = 0;
+    for (;;) {
+        const std::size_t p1 = rest.find('$');
+        if (p1 == std::string::npos) {
+            settled += rest;
+            return settled;
+        }
+        const std::size_t p2 = rest.find('$', p1 + 1);
+        if (p2 == std::string::npos)
+            throw Failure(FailureKind::InvalidArgument, "unterminated $ reference");
+        if (++substitutions > kMaxSubstitutions)
+            throw Failure(FailureKind::InvalidArgument, "too many $ references");
+
+        const std::string* found = findValue(lowerCase(rest.substr(p1 + 1, p2 - p1 - 1)));
+        const std::string empty;
+        const std::string& value = found ? *found : empty;
+        std::string tail = rest.substr(p2 + 1, kMaxTextAfterReference);
+
+        if (settled.size() + p1 + value.size() + tail.size() > kMaxExpandedLength)
+            throw Failure(FailureKind::InvalidArgument, "expanded text too long");
+        settled.append(rest, 0, p1);
+        if (value.find('$') == std::string::npos) {
+            settled += value;  // nothing in it to expand again
+            rest = std::move(tail);
+        } else {
+            rest = value + tail;
+        }
+    }
+}
+
+}  // namespace engine
