@@ -1,10 +1,113 @@
 // The run's state owner: construction, and the script reader and interpreter.
 #include "engine/Install.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace engine {
+
+namespace {
+
+// A value is cut to this many characters before it is decoded.
+constexpr std::size_t kMaxValueLength = 999;
+
+std::string without(const std::string& text, char unwanted) {
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text)
+        if (c != unwanted) result += c;
+    return result;
+}
+
+}  // namespace
 
 Install::Install(platform::Platform platform, DialogView& dialog, ApplicationList& list,
                  ProgressView& progress)
     : platform_(platform), dialog_(dialog), list_(list), progress_(progress) {}
+
+// Scripts are read byte for byte: one byte is one character, whatever the code
+// page, so scriptLen and the buffer count the same units.
+void Install::readWholeFile(const std::string& fileName) {
+    scriptPos_ = 1;
+    // Always a separator, even when installDir already ends in one: the
+    // installer wrote the folder without it and the file system accepts both.
+    const std::string path = installDir_ + "\\" + fileName;
+
+    std::string contents;
+    std::uint64_t length = 0;
+    const platform::Status status =
+        platform_.files.readWholeFile(path, kMaxScriptLength, contents, length);
+    if (status != platform::kErrorSuccess) throw Failure(FailureKind::FileNotFound, path);
+    // Too long for a 16-bit length: nothing was read and the previous script
+    // stays in the buffer.
+    if (length > static_cast<std::uint64_t>(kMaxScriptLength))
+        throw Failure(FailureKind::Overflow, path);
+
+    scriptLen_ = toInt16(static_cast<long long>(length));
+    const std::size_t kept = std::min(contents.size(), scriptText_.size());
+    std::copy_n(contents.begin(), kept, scriptText_.begin());
+    std::fill(scriptText_.begin() + static_cast<std::ptrdiff_t>(kept), scriptText_.end(), ' ');
+}
+
+// Positions are 1-based. scriptPos_ is an int so that the step past the last
+// line of a file of 32,766 or 32,767 bytes (up to scriptLen + 2) ends
+// processing normally instead of overflowing.
+std::string Install::nextScriptLine() {
+    const int bufferSize = static_cast<int>(scriptText_.size());
+    std::string line;
+    std::size_t cr = std::string::npos;
+    if (scriptPos_ >= 1 && scriptPos_ <= bufferSize)
+        cr = scriptText_.find('\r', static_cast<std::size_t>(scriptPos_ - 1));
+
+    if (cr != std::string::npos) {
+        line = scriptText_.substr(static_cast<std::size_t>(scriptPos_ - 1),
+                                  cr - static_cast<std::size_t>(scriptPos_ - 1));
+    } else if (scriptPos_ >= 1 && scriptPos_ <= bufferSize) {
+        // The last line runs to the end of the file, cut at the end of the buffer.
+        const int count = std::min(scriptLen_ - scriptPos_ + 1, bufferSize - scriptPos_ + 1);
+        if (count > 0)
+            line = scriptText_.substr(static_cast<std::size_t>(scriptPos_ - 1),
+                                      static_cast<std::size_t>(count));
+    }
+    // The character after the carriage return is skipped unread.
+    scriptPos_ += static_cast<int>(line.size()) + 2;
+    return line;
+}
+
+void Install::processScript(bool actionsEnabled) {
+    do {
+        processScriptLine(nextScriptLine(), actionsEnabled);
+    } while (scriptPos_ <= scriptLen_);
+}
+
+// The value is decoded in full and stored before a handler runs, so a line
+// that fails stores nothing and triggers nothing.
+void Install::processScriptLine(const std::string& line, bool actionsEnabled) {
+    if (line.find('=') == std::string::npos) return;
+    const std::string key = VariableTable::lowerCase(scriptLineKey(line));
+    const std::string value = scriptLineValue(line);
+    setVariableValue(key, value);
+    if (key == "removefile") {
+        if (actionsEnabled) removeFileEntry();
+    } else if (key == "removekey") {
+        if (actionsEnabled) removeKeyEntry();
+    }
+}
+
+// The text before the first '='; a line without one is all key.
+std::string Install::scriptLineKey(const std::string& line) {
+    return line.substr(0, line.find('='));
+}
+
+std::string Install::scriptLineValue(const std::string& line) const {
+    const std::size_t eq = line.find('=');
+    if (eq == std::string::npos) return {};
+    const std::string raw = line.substr(eq + 1, kMaxValueLength);
+    return expandVariables(stripAmpersands(stripQuotes(raw)));
+}
+
+std::string Install::stripQuotes(const std::string& text) { return without(text, '"'); }
+
+std::string Install::stripAmpersands(const std::string& text) { return without(text, '&'); }
 
 }  // namespace engine
