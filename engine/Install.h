@@ -66,6 +66,9 @@ public:
     void List1_Click();
 
     const std::string& installDir() const { return installDir_; }
+    // Discovery sets the install directory from the product key; tests and
+    // the fuzzer set it directly to read scripts without a discovery run.
+    void setInstallDir(const std::string& dir) { installDir_ = dir; }
     // Script file names; position 0 is never used, entry k of the list
     // belongs to position k + 1.
     const std::vector<std::string>& scriptNames() const { return scriptNames_; }
