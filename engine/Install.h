@@ -4,10 +4,12 @@
 // dialog window owns one of these and forwards its events to it.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/Int16.h"
+#include "engine/PathGuard.h"
 #include "engine/VariableTable.h"
 #include "engine/Views.h"
 #include "platform/Platform.h"
@@ -106,6 +108,14 @@ private:
     bool guardAllows_ = false;
 
     bool fileTypeKeyDeleted_ = false;  // tells the shell after the run
+
+    // What deletions may reach; worked out at the first deletion, once
+    // discovery has fixed the install directory.
+    std::optional<PathGuard> pathGuard_;
+    const PathGuard& pathGuard();
+
+    void removeProduct();
+    void deleteLocalMachineKey(const std::string& keyPath);
 };
 
 }  // namespace engine
