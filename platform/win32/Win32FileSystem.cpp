@@ -1,0 +1,163 @@
+#include "platform/win32/Win32FileSystem.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace platform::win32 {
+namespace {
+
+Status lastError() { return static_cast<Status>(GetLastError()); }
+
+// Closes a handle when it goes out of scope.
+class HandleCloser {
+public:
+    explicit HandleCloser(HANDLE handle) : handle_(handle) {}
+    HandleCloser(const HandleCloser&) = delete;
+    HandleCloser& operator=(const HandleCloser&) = delete;
+    ~HandleCloser() { CloseHandle(handle_); }
+
+private:
+    HANDLE handle_;
+};
+
+// Closes a search handle when it goes out of scope.
+class FindCloser {
+public:
+    explicit FindCloser(HANDLE handle) : handle_(handle) {}
+    FindCloser(const FindCloser&) = delete;
+    FindCloser& operator=(const FindCloser&) = delete;
+    ~FindCloser() { FindClose(handle_); }
+
+private:
+    HANDLE handle_;
+};
+
+bool isFolder(const WIN32_FIND_DATAA& found) {
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Runs FindFirstFileA/FindNextFileA over `pattern` and hands every entry to
+// `visit`. A pattern that matches nothing is success without a visit; the
+// search's failure otherwise (a missing folder, a drive that isn't ready).
+template <typename Visit>
+Status forEachMatch(const std::string& pattern, Visit visit) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        const Status error = lastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return kErrorSuccess;
+        return error;
+    }
+    FindCloser closer(search);
+    do {
+        visit(found);
+    } while (FindNextFileA(search, &found));
+    const Status error = lastError();
+    return error == ERROR_NO_MORE_FILES ? kErrorSuccess : error;
+}
+
+// The part of `path` up to and including its last separator: the folder that
+// the names a search returns are relative to ("" for a bare name, "C:" for a
+// name on a drive's current folder).
+std::string folderPart(const std::string& path) {
+    const auto cut = path.find_last_of("\\/:");
+    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+}  // namespace
+
+Status Win32FileSystem::readWholeFile(const std::string& path, std::uint64_t limit,
+                                      std::string& contents, std::uint64_t& length) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return lastError();
+    HandleCloser closer(file);
+
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size)) return lastError();
+    length = static_cast<std::uint64_t>(size.QuadPart);
+    contents.clear();
+    if (length > limit) return kErrorSuccess;
+
+    contents.resize(static_cast<std::size_t>(length));
+    std::size_t done = 0;
+    while (done < contents.size()) {
+        const DWORD chunk =
+            static_cast<DWORD>(std::min<std::size_t>(contents.size() - done, 1u << 20));
+        DWORD got = 0;
+        if (!ReadFile(file, &contents[done], chunk, &got, nullptr)) {
+            const Status error = lastError();
+            contents.clear();
+            return error;
+        }
+        if (got == 0) break;  // the file shrank since its size was taken
+        done += got;
+    }
+    contents.resize(done);
+    length = done;
+    return kErrorSuccess;
+}
+
+Status Win32FileSystem::fileLength(const std::string& path, std::uint64_t& length) {
+    // The attributes, not an open: a file that another program holds locked
+    // still has a length.
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return lastError();
+    // A folder has no length; it fails as opening it for reading would.
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return kErrorAccessDenied;
+    length = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return kErrorSuccess;
+}
+
+Status Win32FileSystem::listFiles(const std::string& pattern, std::vector<std::string>& names) {
+    names.clear();
+    constexpr DWORD kLeftOut =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const Status status = forEachMatch(pattern, [&](const WIN32_FIND_DATAA& found) {
+        if ((found.dwFileAttributes & kLeftOut) == 0) names.emplace_back(found.cFileName);
+    });
+    if (status != kErrorSuccess) names.clear();
+    return status;
+}
+
+Status Win32FileSystem::deleteFiles(const std::string& pathPattern) {
+    // The matches are collected first and deleted afterwards, so the deletions
+    // never disturb the search that finds them.
+    std::vector<std::string> matches;
+    const Status status = forEachMatch(pathPattern, [&](const WIN32_FIND_DATAA& found) {
+        if (!isFolder(found)) matches.emplace_back(found.cFileName);
+    });
+    if (status != kErrorSuccess) return status;
+    if (matches.empty()) return kErrorFileNotFound;
+
+    const std::string folder = folderPart(pathPattern);
+    Status first = kErrorSuccess;
+    for (const std::string& name : matches) {
+        if (!DeleteFileA((folder + name).c_str()) && first == kErrorSuccess) first = lastError();
+    }
+    return first;
+}
+
+Status Win32FileSystem::deleteFile(const std::string& path) {
+    return DeleteFileA(path.c_str()) ? kErrorSuccess : lastError();
+}
+
+Status Win32FileSystem::removeDirectory(const std::string& path) {
+    return RemoveDirectoryA(path.c_str()) ? kErrorSuccess : lastError();
+}
+
+Status Win32FileSystem::createFileForOutput(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return lastError();
+    CloseHandle(file);
+    return kErrorSuccess;
+}
+
+Status Win32FileSystem::scheduleDeleteAtRestart(const std::string& path) {
+    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? kErrorSuccess
+                                                                           : lastError();
+}
+
+}  // namespace platform::win32

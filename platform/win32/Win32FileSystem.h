@@ -1,0 +1,22 @@
+// The file seam over kernel32: CreateFileA, FindFirstFileA, DeleteFileA,
+// RemoveDirectoryA and MoveFileExA with their own result codes.
+#pragma once
+
+#include "platform/FileSystem.h"
+
+namespace platform::win32 {
+
+class Win32FileSystem final : public FileSystem {
+public:
+    Status readWholeFile(const std::string& path, std::uint64_t limit, std::string& contents,
+                         std::uint64_t& length) override;
+    Status fileLength(const std::string& path, std::uint64_t& length) override;
+    Status listFiles(const std::string& pattern, std::vector<std::string>& names) override;
+    Status deleteFiles(const std::string& pathPattern) override;
+    Status deleteFile(const std::string& path) override;
+    Status removeDirectory(const std::string& path) override;
+    Status createFileForOutput(const std::string& path) override;
+    Status scheduleDeleteAtRestart(const std::string& path) override;
+};
+
+}  // namespace platform::win32
