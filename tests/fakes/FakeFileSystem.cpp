@@ -1,0 +1,555 @@
+#include "tests/fakes/FakeFileSystem.h"
+
+#include <stdexcept>
+
+namespace fakes {
+
+using platform::Status;
+
+namespace {
+
+char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+std::string upperText(std::string text) {
+    for (char& c : text) c = upper(c);
+    return text;
+}
+
+bool invalidNameChar(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u < 32 || c == '<' || c == '>' || c == ':' || c == '"' || c == '|';
+}
+
+std::string lastComponent(const std::string& path) {
+    const auto pos = path.find_last_of('\\');
+    return pos == std::string::npos ? path : path.substr(pos + 1);
+}
+
+// Tokens of a pattern after FindFirstFile's translation into DOS wildcards.
+enum class Tok { Literal, Star, DosStar, DosQm, DosDot };
+
+struct Token {
+    Tok kind;
+    char c;
+};
+
+}  // namespace
+
+bool wildcardMatch(const std::string& pattern, const std::string& name) {
+    std::vector<Token> tokens;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
+        if (c == '?') {
+            tokens.push_back({Tok::DosQm, c});
+        } else if (c == '*') {
+            tokens.push_back({next == '.' ? Tok::DosStar : Tok::Star, c});
+        } else if (c == '.' && (next == '?' || next == '*' || next == '\0')) {
+            tokens.push_back({Tok::DosDot, c});
+        } else {
+            tokens.push_back({Tok::Literal, upper(c)});
+        }
+    }
+    const std::size_t n = name.size();
+    const std::size_t lastDot = name.find_last_of('.');
+    const std::size_t starLimit = lastDot == std::string::npos ? n : lastDot;
+
+    // reach[p][k]: token p can start at name position k. Filled forwards, so
+    // stars cost no backtracking.
+    const std::size_t P = tokens.size();
+    std::vector<std::vector<char>> reach(P + 1, std::vector<char>(n + 1, 0));
+    reach[0][0] = 1;
+    for (std::size_t p = 0; p < P; ++p) {
+        const Token& t = tokens[p];
+        for (std::size_t k = 0; k <= n; ++k) {
+            if (!reach[p][k]) continue;
+            switch (t.kind) {
+                case Tok::Literal:
+                    if (k < n && upper(name[k]) == t.c) reach[p + 1][k + 1] = 1;
+                    break;
+                case Tok::Star:
+                    for (std::size_t j = k; j <= n; ++j) reach[p + 1][j] = 1;
+                    break;
+                case Tok::DosStar:
+                    reach[p + 1][k] = 1;
+                    for (std::size_t j = k + 1; j <= starLimit; ++j) reach[p + 1][j] = 1;
+                    break;
+                case Tok::DosQm:
+                    if (k == n || name[k] == '.') {
+                        reach[p + 1][k] = 1;
+                    } else {
+                        reach[p + 1][k + 1] = 1;
+                    }
+                    break;
+                case Tok::DosDot:
+                    if (k == n) {
+                        reach[p + 1][k] = 1;
+                    } else if (name[k] == '.') {
+                        reach[p + 1][k + 1] = 1;
+                    }
+                    break;
+            }
+        }
+    }
+    return reach[P][n] != 0;
+}
+
+FakeFileSystem::FakeFileSystem() : log_(&ownLog_) { addFolder("C:\\"); }
+
+FakeFileSystem::FakeFileSystem(OperationLog& log) : log_(&log) { addFolder("C:\\"); }
+
+// ---- path folding
+
+FakeFileSystem::Folded FakeFileSystem::fold(const std::string& path, bool allowPattern) const {
+    Folded f;
+    std::string s = path;
+    for (char& c : s) {
+        if (c == '/') c = '\\';
+    }
+    if (s.empty()) {
+        f.error = platform::kErrorPathNotFound;
+        return f;
+    }
+    if (s.size() >= 2 && s[0] == '\\' && s[1] == '\\') {
+        f.error = kErrorBadNetPath;
+        return f;
+    }
+
+    std::vector<std::string> comps;
+    char drive = currentKey_[0];
+    std::string rest;
+    auto startFromCurrent = [&] {
+        std::string cur = currentPath_.substr(3);
+        std::size_t start = 0;
+        while (start < cur.size()) {
+            std::size_t end = cur.find('\\', start);
+            if (end == std::string::npos) end = cur.size();
+            comps.push_back(cur.substr(start, end - start));
+            start = end + 1;
+        }
+    };
+    const bool hasDrive = s.size() >= 2 && s[1] == ':' &&
+                          ((s[0] >= 'a' && s[0] <= 'z') || (s[0] >= 'A' && s[0] <= 'Z'));
+    if (hasDrive) {
+        drive = upper(s[0]);
+        rest = s.substr(2);
+        if ((rest.empty() || rest[0] != '\\') && drive == currentKey_[0]) startFromCurrent();
+    } else {
+        rest = s;
+        if (rest[0] != '\\') startFromCurrent();
+    }
+
+    std::vector<std::string> parts;
+    {
+        std::size_t start = 0;
+        while (start <= rest.size()) {
+            std::size_t end = rest.find('\\', start);
+            if (end == std::string::npos) end = rest.size();
+            if (end > start) parts.push_back(rest.substr(start, end - start));
+            start = end + 1;
+        }
+    }
+    f.trailingSeparator = !rest.empty() && rest.back() == '\\';
+
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        std::string part = parts[i];
+        const bool last = i + 1 == parts.size();
+        const bool wild = part.find_first_of("*?") != std::string::npos;
+        for (char c : part) {
+            if (invalidNameChar(c)) {
+                f.error = platform::kErrorInvalidName;
+                return f;
+            }
+        }
+        if (wild) {
+            if (!allowPattern || !last || f.trailingSeparator) {
+                f.error = platform::kErrorInvalidName;
+                return f;
+            }
+            f.wildcard = true;
+            f.lastName = part;
+            continue;  // the pattern is not part of the folder path
+        }
+        if (part == ".") continue;
+        if (part == "..") {
+            if (!comps.empty()) comps.pop_back();
+            continue;
+        }
+        while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
+        if (part.empty()) continue;
+        comps.push_back(part);
+    }
+
+    f.path = std::string(1, drive) + ":\\";
+    for (std::size_t i = 0; i < comps.size(); ++i) {
+        if (i > 0) f.path += '\\';
+        f.path += comps[i];
+    }
+    if (f.wildcard) {
+        // `path` and `key` name the folder the pattern is matched in.
+        f.key = upperText(f.path);
+        return f;
+    }
+    f.lastName = comps.empty() ? std::string() : comps.back();
+    if (comps.empty()) f.trailingSeparator = false;
+    f.key = upperText(f.path);
+    return f;
+}
+
+FakeFileSystem::Folded FakeFileSystem::foldOrThrow(const std::string& path) const {
+    Folded f = fold(path, false);
+    if (f.error != 0) throw std::invalid_argument("fake file system: bad path " + path);
+    return f;
+}
+
+std::string FakeFileSystem::parentKey(const std::string& key) {
+    const auto pos = key.find_last_of('\\');
+    if (pos == std::string::npos || key.size() <= 3) return key;
+    return pos == 2 ? key.substr(0, 3) : key.substr(0, pos);
+}
+
+bool FakeFileSystem::isRoot(const std::string& key) const { return key.size() == 3; }
+
+FakeFileSystem::Entry* FakeFileSystem::find(const std::string& key) {
+    auto it = entries_.find(key);
+    return it == entries_.end() ? nullptr : &it->second;
+}
+
+const FakeFileSystem::Entry* FakeFileSystem::find(const std::string& key) const {
+    auto it = entries_.find(key);
+    return it == entries_.end() ? nullptr : &it->second;
+}
+
+// Whether the folder that holds f's last component can be reached.
+Status FakeFileSystem::checkParent(const Folded& f) const {
+    if (notReadyDrives_.count(f.key[0]) != 0) return platform::kErrorNotReady;
+    const std::string root = f.key.substr(0, 3);
+    if (find(root) == nullptr) return platform::kErrorPathNotFound;
+    const std::string folder = f.wildcard ? f.key : parentKey(f.key);
+    const Entry* e = find(folder);
+    if (e == nullptr || !e->folder) return platform::kErrorPathNotFound;
+    return 0;
+}
+
+bool FakeFileSystem::folderWritable(const std::string& key) const {
+    std::string k = key;
+    while (true) {
+        const Entry* e = find(k);
+        if (e != nullptr && e->notWritable) return false;
+        if (isRoot(k)) return true;
+        k = parentKey(k);
+    }
+}
+
+bool FakeFileSystem::hasChildren(const std::string& key) const {
+    const std::string prefix = isRoot(key) ? key : key + "\\";
+    auto it = entries_.lower_bound(prefix);
+    return it != entries_.end() && it->first.compare(0, prefix.size(), prefix) == 0;
+}
+
+std::vector<const FakeFileSystem::Entry*> FakeFileSystem::matches(const std::string& folderKey,
+                                                                  const std::string& pattern,
+                                                                  bool withFolders) const {
+    std::vector<const Entry*> found;
+    const std::string prefix = isRoot(folderKey) ? folderKey : folderKey + "\\";
+    for (auto it = entries_.lower_bound(prefix);
+         it != entries_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
+        if (it->first.size() == prefix.size()) continue;
+        if (it->first.find('\\', prefix.size()) != std::string::npos) continue;
+        if (it->second.folder && !withFolders) continue;
+        if (wildcardMatch(pattern, it->second.path.substr(prefix.size()))) {
+            found.push_back(&it->second);
+        }
+    }
+    return found;
+}
+
+Status FakeFileSystem::logged(const std::string& what, Status status) {
+    log_->add(resultLine(what, status));
+    return status;
+}
+
+// ---- platform::FileSystem
+
+Status FakeFileSystem::readWholeFile(const std::string& path, std::uint64_t limit,
+                                     std::string& contents, std::uint64_t& length) {
+    const std::string what = "ReadWholeFile " + path;
+    const Folded f = fold(path, false);
+    if (f.error != 0) return logged(what, f.error);
+    if (const Status s = checkParent(f); s != 0) return logged(what, s);
+    const Entry* e = find(f.key);
+    if (e == nullptr) return logged(what, platform::kErrorFileNotFound);
+    if (e->folder) return logged(what, platform::kErrorAccessDenied);
+    if (f.trailingSeparator) return logged(what, platform::kErrorInvalidName);
+    if (e->readLocked) return logged(what, platform::kErrorAccessDenied);
+    if (e->inUse) return logged(what, platform::kErrorSharingViolation);
+    length = e->data.size();
+    if (length > limit) {
+        contents.clear();
+    } else {
+        contents = e->data;
+    }
+    return logged(what, 0);
+}
+
+Status FakeFileSystem::fileLength(const std::string& path, std::uint64_t& length) {
+    const std::string what = "FileLength " + path;
+    const Folded f = fold(path, false);
+    if (f.error != 0) return logged(what, f.error);
+    if (isRoot(f.key)) {
+        if (notReadyDrives_.count(f.key[0]) != 0) return logged(what, platform::kErrorNotReady);
+        if (find(f.key) == nullptr) return logged(what, platform::kErrorPathNotFound);
+        length = 0;
+        return logged(what, 0);
+    }
+    if (const Status s = checkParent(f); s != 0) return logged(what, s);
+    const Entry* e = find(f.key);
+    if (e == nullptr) return logged(what, platform::kErrorFileNotFound);
+    if (!e->folder && f.trailingSeparator) return logged(what, platform::kErrorInvalidName);
+    // A folder has a length of 0, as GetFileAttributesExA reports it.
+    length = e->folder ? 0 : e->data.size();
+    return logged(what, 0);
+}
+
+Status FakeFileSystem::listFiles(const std::string& pattern, std::vector<std::string>& names) {
+    const std::string what = "ListFiles " + pattern;
+    names.clear();
+    const Folded f = fold(pattern, true);
+    if (f.error != 0) return logged(what, f.error);
+    if (!f.wildcard && (isRoot(f.key) || f.trailingSeparator)) {
+        return logged(what, platform::kErrorFileNotFound);
+    }
+    if (const Status s = checkParent(f); s != 0) return logged(what, s);
+    const std::string folder = f.wildcard ? f.key : parentKey(f.key);
+    for (const Entry* e : matches(folder, f.lastName, false)) {
+        if ((e->attributes & (kAttrHidden | kAttrSystem)) != 0) continue;
+        names.push_back(lastComponent(e->path));
+    }
+    return logged(what, 0);
+}
+
+Status FakeFileSystem::deleteOne(const std::string& key) {
+    Entry* e = find(key);
+    if (e->runningProgram) return platform::kErrorAccessDenied;
+    if ((e->attributes & kAttrReadOnly) != 0) return platform::kErrorAccessDenied;
+    if (e->inUse) return platform::kErrorSharingViolation;
+    if (!folderWritable(parentKey(key))) return platform::kErrorAccessDenied;
+    deleted_.push_back(e->path);
+    entries_.erase(key);
+    return 0;
+}
+
+Status FakeFileSystem::deleteFiles(const std::string& pathPattern) {
+    const std::string what = "DeleteFiles " + pathPattern;
+    const Folded f = fold(pathPattern, true);
+    if (f.error != 0) return logged(what, f.error);
+    if (!f.wildcard && isRoot(f.key)) return logged(what, platform::kErrorAccessDenied);
+    if (f.trailingSeparator) return logged(what, platform::kErrorFileNotFound);
+    if (const Status s = checkParent(f); s != 0) return logged(what, s);
+    if (!f.wildcard) {
+        const Entry* e = find(f.key);
+        if (e == nullptr) return logged(what, platform::kErrorFileNotFound);
+        if (e->folder) return logged(what, platform::kErrorAccessDenied);
+        return logged(what, deleteOne(f.key));
+    }
+    std::vector<std::string> keys;
+    for (const Entry* e : matches(f.key, f.lastName, false)) keys.push_back(upperText(e->path));
+    if (keys.empty()) return logged(what, platform::kErrorFileNotFound);
+    Status first = 0;
+    for (const auto& key : keys) {
+        const Status s = deleteOne(key);
+        if (s != 0 && first == 0) first = s;
+    }
+    return logged(what, first);
+}
+
+Status FakeFileSystem::deleteFile(const std::string& path) {
+    const std::string what = "DeleteFile " + path;
+    const Folded f = fold(path, false);
+    if (f.error != 0) return logged(what, f.error);
+    if (isRoot(f.key)) return logged(what, platform::kErrorAccessDenied);
+    if (const Status s = checkParent(f); s != 0) return logged(what, s);
+    const Entry* e = find(f.key);
+    if (e == nullptr) return logged(what, platform::kErrorFileNotFound);
+    if (e->folder) return logged(what, platform::kErrorAccessDenied);
+    if (f.trailingSeparator) return logged(what, platform::kErrorInvalidName);
+    return logged(what, deleteOne(f.key));
+}
+
+Status FakeFileSystem::removeDirectory(const std::string& path) {
+    const std::string what = "RemoveDirectory " + path;
+    const Folded f = fold(path, false);
+    if (f.error != 0) return logged(what, f.error);
+    if (isRoot(f.key)) {
+        if (notReadyDrives_.count(f.key[0]) != 0) return logged(what, platform::kErrorNotReady);
+        return logged(what, platform::kErrorAccessDenied);
+    }
+    if (const Status s = checkParent(f); s != 0) return logged(what, s);
+    Entry* e = find(f.key);
+    if (e == nullptr) return logged(what, platform::kErrorFileNotFound);
+    if (!e->folder) return logged(what, kErrorDirectory);
+    if ((e->attributes & kAttrReadOnly) != 0) return logged(what, platform::kErrorAccessDenied);
+    const bool holdsCurrent =
+        currentKey_ == f.key || currentKey_.compare(0, f.key.size() + 1, f.key + "\\") == 0;
+    if (e->inUse || holdsCurrent) return logged(what, platform::kErrorSharingViolation);
+    if (hasChildren(f.key)) return logged(what, platform::kErrorDirNotEmpty);
+    if (!folderWritable(parentKey(f.key))) return logged(what, platform::kErrorAccessDenied);
+    deleted_.push_back(e->path);
+    entries_.erase(f.key);
+    return logged(what, 0);
+}
+
+Status FakeFileSystem::createFileForOutput(const std::string& path) {
+    const std::string what = "CreateFileForOutput " + path;
+    const Folded f = fold(path, false);
+    if (f.error != 0) return logged(what, f.error);
+    if (isRoot(f.key)) return logged(what, platform::kErrorAccessDenied);
+    if (const Status s = checkParent(f); s != 0) return logged(what, s);
+    Entry* e = find(f.key);
+    if (e != nullptr && e->folder) return logged(what, platform::kErrorAccessDenied);
+    if (f.trailingSeparator) return logged(what, platform::kErrorInvalidName);
+    if (e != nullptr) {
+        // CREATE_ALWAYS refuses a read-only file, and a hidden or system one
+        // unless the caller asks for those attributes (which output never does).
+        if ((e->attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem)) != 0) {
+            return logged(what, platform::kErrorAccessDenied);
+        }
+        if (e->runningProgram || e->inUse) return logged(what, platform::kErrorSharingViolation);
+    }
+    if (!folderWritable(parentKey(f.key))) return logged(what, platform::kErrorAccessDenied);
+    if (e != nullptr) {
+        e->data.clear();
+    } else {
+        Entry created;
+        created.path = f.path;
+        entries_[f.key] = created;
+    }
+    return logged(what, 0);
+}
+
+Status FakeFileSystem::scheduleDeleteAtRestart(const std::string& path) {
+    const std::string what = "ScheduleDeleteAtRestart " + path;
+    if (!restartSchedulingAllowed_) return logged(what, platform::kErrorAccessDenied);
+    scheduled_.push_back(path);
+    return logged(what, 0);
+}
+
+// ---- set-up and inspection
+
+void FakeFileSystem::addParents(const std::string& key, const std::string& path) {
+    if (const Entry* e = find(key)) {
+        if (!e->folder)
+            throw std::invalid_argument("fake file system: a file is in the way: " + path);
+        return;
+    }
+    if (!isRoot(key)) addParents(parentKey(key), parentKey(path));
+    Entry folder;
+    folder.path = path;
+    folder.folder = true;
+    entries_[key] = folder;
+}
+
+void FakeFileSystem::addFile(const std::string& path, const std::string& contents,
+                             std::uint32_t attributes) {
+    const Folded f = foldOrThrow(path);
+    if (isRoot(f.key)) throw std::invalid_argument("fake file system: a root is no file");
+    addParents(parentKey(f.key), parentKey(f.path));
+    if (const Entry* e = find(f.key); e != nullptr && e->folder) {
+        throw std::invalid_argument("fake file system: a folder is in the way: " + path);
+    }
+    Entry file;
+    file.path = f.path;
+    file.data = contents;
+    file.attributes = attributes;
+    entries_[f.key] = file;
+}
+
+void FakeFileSystem::addFolder(const std::string& path, std::uint32_t attributes) {
+    const Folded f = foldOrThrow(path);
+    addParents(f.key, f.path);
+    entries_[f.key].attributes = attributes;
+}
+
+bool FakeFileSystem::exists(const std::string& path) const {
+    const Folded f = fold(path, false);
+    return f.error == 0 && find(f.key) != nullptr;
+}
+
+bool FakeFileSystem::isFolder(const std::string& path) const {
+    const Folded f = fold(path, false);
+    if (f.error != 0) return false;
+    const Entry* e = find(f.key);
+    return e != nullptr && e->folder;
+}
+
+std::string FakeFileSystem::contents(const std::string& path) const {
+    const Entry* e = find(foldOrThrow(path).key);
+    if (e == nullptr || e->folder) throw std::invalid_argument("fake file system: no file " + path);
+    return e->data;
+}
+
+std::uint32_t FakeFileSystem::attributes(const std::string& path) const {
+    const Entry* e = find(foldOrThrow(path).key);
+    if (e == nullptr) throw std::invalid_argument("fake file system: nothing at " + path);
+    return e->attributes;
+}
+
+namespace {
+
+template <typename EntryT>
+EntryT& existing(EntryT* e, const std::string& path) {
+    if (e == nullptr) throw std::invalid_argument("fake file system: nothing at " + path);
+    return *e;
+}
+
+}  // namespace
+
+void FakeFileSystem::setAttributes(const std::string& path, std::uint32_t attributes) {
+    existing(find(foldOrThrow(path).key), path).attributes = attributes;
+}
+
+void FakeFileSystem::markInUse(const std::string& path, bool inUse) {
+    existing(find(foldOrThrow(path).key), path).inUse = inUse;
+}
+
+void FakeFileSystem::markRunningProgram(const std::string& path) {
+    existing(find(foldOrThrow(path).key), path).runningProgram = true;
+}
+
+void FakeFileSystem::lockForReading(const std::string& path, bool locked) {
+    existing(find(foldOrThrow(path).key), path).readLocked = locked;
+}
+
+void FakeFileSystem::setWritable(const std::string& folder, bool writable) {
+    Entry& e = existing(find(foldOrThrow(folder).key), folder);
+    if (!e.folder) throw std::invalid_argument("fake file system: not a folder: " + folder);
+    e.notWritable = !writable;
+}
+
+void FakeFileSystem::setDriveNotReady(char driveLetter, bool notReady) {
+    if (notReady) {
+        notReadyDrives_.insert(upper(driveLetter));
+    } else {
+        notReadyDrives_.erase(upper(driveLetter));
+    }
+}
+
+void FakeFileSystem::setCurrentFolder(const std::string& folder) {
+    const Folded f = foldOrThrow(folder);
+    const Entry* e = find(f.key);
+    if (e == nullptr || !e->folder) {
+        throw std::invalid_argument("fake file system: no folder " + folder);
+    }
+    currentKey_ = f.key;
+    currentPath_ = e->path;
+}
+
+std::string FakeFileSystem::currentFolder() const { return currentPath_; }
+
+std::vector<std::string> FakeFileSystem::allPaths() const {
+    std::vector<std::string> paths;
+    for (const auto& [key, e] : entries_) paths.push_back(e.path);
+    return paths;
+}
+
+}  // namespace fakes

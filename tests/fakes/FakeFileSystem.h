@@ -1,0 +1,173 @@
+// An in-memory file system that answers as the kernel32 file calls do.
+//
+// Paths
+//   - Drives hold folders and files; "C:" exists from the start, other drives
+//     appear when something is added on them.
+//   - Names compare case-insensitively (ASCII letters; other bytes exactly),
+//     and keep the spelling they were created with.
+//   - Paths are folded as Win32 folds them before the call reaches the file
+//     system: "/" counts as "\", doubled separators inside a path count as
+//     one, "." and ".." components are resolved, trailing dots and spaces of
+//     a name are dropped, "\x" is rooted at the current drive, "C:x" and "x"
+//     are relative to the current folder (C:\ by default). A trailing "\"
+//     is accepted after a folder and refused after a file (123).
+//   - A path beginning "\\" (a network path) names nothing here: 53. A
+//     component holding one of <>:"| or a control character is invalid: 123,
+//     as is a wildcard outside the last component of a pattern or in a path
+//     that takes no pattern.
+//
+// Wildcards (last component of listFiles and deleteFiles patterns), matched as
+// FindFirstFile does it with its DOS rules: `*` matches any run of characters,
+// `?` one character or nothing at the end of the name or before a dot, "*."
+// the names without a dot, "*.*" every name (also those without a dot), and
+// "*.del" matches "a.del" but neither "a.delx" nor "a.del.bak". The 8.3 short
+// names of real volumes are not modelled, so "*.del" never matches "a.delx"
+// through a short name "A~1.DEL" as it can on a real disk.
+//
+// Listing order is the names' order with case ignored, as NTFS lists a folder.
+//
+// Attributes are the FILE_ATTRIBUTE_* bits below. A folder's read-only bit
+// does not stop files being created in it (as on Windows); `setWritable`
+// models a folder the program may not write to (a read-only share, a CD-ROM),
+// and that holds for its subfolders too.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+#include "tests/fakes/OperationLog.h"
+
+namespace fakes {
+
+inline constexpr std::uint32_t kAttrReadOnly = 0x1;
+inline constexpr std::uint32_t kAttrHidden = 0x2;
+inline constexpr std::uint32_t kAttrSystem = 0x4;
+
+inline constexpr platform::Status kErrorBadNetPath = 53;
+inline constexpr platform::Status kErrorDirectory = 267;
+
+class FakeFileSystem : public platform::FileSystem {
+public:
+    FakeFileSystem();
+    explicit FakeFileSystem(OperationLog& log);
+
+    // ---- platform::FileSystem (each call adds one line to the log)
+    platform::Status readWholeFile(const std::string& path, std::uint64_t limit,
+                                   std::string& contents, std::uint64_t& length) override;
+    platform::Status fileLength(const std::string& path, std::uint64_t& length) override;
+    platform::Status listFiles(const std::string& pattern,
+                               std::vector<std::string>& names) override;
+    platform::Status deleteFiles(const std::string& pathPattern) override;
+    platform::Status deleteFile(const std::string& path) override;
+    platform::Status removeDirectory(const std::string& path) override;
+    platform::Status createFileForOutput(const std::string& path) override;
+    platform::Status scheduleDeleteAtRestart(const std::string& path) override;
+
+    // ---- set-up and inspection; paths are folded as above, and a path that
+    // can't be folded throws std::invalid_argument.
+
+    // Adds (or replaces) a file, creating its folders as needed.
+    void addFile(const std::string& path, const std::string& contents = "",
+                 std::uint32_t attributes = 0);
+    // Adds a folder and its parents; a drive root adds the drive.
+    void addFolder(const std::string& path, std::uint32_t attributes = 0);
+
+    bool exists(const std::string& path) const;
+    bool isFolder(const std::string& path) const;
+    // Contents of a file; throws std::invalid_argument when there is none.
+    std::string contents(const std::string& path) const;
+    std::uint32_t attributes(const std::string& path) const;
+    void setAttributes(const std::string& path, std::uint32_t attributes);
+
+    // A file opened by another program without sharing: opening, replacing
+    // and deleting it give ERROR_SHARING_VIOLATION (32); a folder in use can't
+    // be removed (32).
+    void markInUse(const std::string& path, bool inUse = true);
+    // The running program's file: it reads, but deleting it gives
+    // ERROR_ACCESS_DENIED (5) and replacing it 32, as Windows does for a
+    // running .exe.
+    void markRunningProgram(const std::string& path);
+    // A file the user may not read: opening it for reading gives 5 (its
+    // length can still be asked for).
+    void lockForReading(const std::string& path, bool locked = true);
+    // Whether files may be created in a folder and the folders below it.
+    void setWritable(const std::string& folder, bool writable);
+    // A drive without its medium: every call on it gives ERROR_NOT_READY (21).
+    void setDriveNotReady(char driveLetter, bool notReady = true);
+    // Whether scheduleDeleteAtRestart succeeds (it needs administrator rights
+    // on Windows); when refused it gives 5 and records nothing.
+    void setRestartSchedulingAllowed(bool allowed) { restartSchedulingAllowed_ = allowed; }
+
+    // The folder relative paths start from; also fixes the current drive.
+    void setCurrentFolder(const std::string& folder);
+    std::string currentFolder() const;
+
+    // Every folder and file, as full paths in their stored spelling, sorted
+    // with case ignored; drive roots are "C:\", the rest has no trailing "\".
+    std::vector<std::string> allPaths() const;
+    // The files that delete calls removed, as full paths, in order.
+    const std::vector<std::string>& deletedPaths() const { return deleted_; }
+    // The paths given to scheduleDeleteAtRestart, as the caller spelled them.
+    const std::vector<std::string>& scheduledForRestart() const { return scheduled_; }
+
+    OperationLog& log() { return *log_; }
+
+private:
+    struct Entry {
+        std::string path;  // full path, stored spelling
+        bool folder = false;
+        std::string data;
+        std::uint32_t attributes = 0;
+        bool inUse = false;
+        bool runningProgram = false;
+        bool readLocked = false;
+        bool notWritable = false;
+    };
+
+    // A folded path: `key` is the upper-cased full path (the map key), `path`
+    // the same in the caller's spelling.
+    struct Folded {
+        platform::Status error = 0;
+        std::string key;
+        std::string path;
+        bool trailingSeparator = false;
+        bool wildcard = false;  // the last component holds * or ?
+        std::string lastName;   // the last component, unfolded when a wildcard
+    };
+
+    Folded fold(const std::string& path, bool allowPattern) const;
+    Folded foldOrThrow(const std::string& path) const;
+    static std::string parentKey(const std::string& key);
+    bool isRoot(const std::string& key) const;
+    Entry* find(const std::string& key);
+    const Entry* find(const std::string& key) const;
+    platform::Status checkParent(const Folded& f) const;
+    bool folderWritable(const std::string& key) const;
+    bool hasChildren(const std::string& key) const;
+    // Files (and, when asked, folders) directly in `folderKey` whose name
+    // matches `pattern`, in listing order.
+    std::vector<const Entry*> matches(const std::string& folderKey, const std::string& pattern,
+                                      bool withFolders) const;
+    platform::Status deleteOne(const std::string& key);
+    platform::Status logged(const std::string& what, platform::Status status);
+    void addParents(const std::string& key, const std::string& path);
+
+    OperationLog ownLog_;
+    OperationLog* log_;
+    std::map<std::string, Entry> entries_;
+    std::set<char> notReadyDrives_;
+    std::string currentKey_ = "C:\\";
+    std::string currentPath_ = "C:\\";
+    bool restartSchedulingAllowed_ = true;
+    std::vector<std::string> deleted_;
+    std::vector<std::string> scheduled_;
+};
+
+// The name-matching rule of FindFirstFile (see above); exposed for tests.
+bool wildcardMatch(const std::string& pattern, const std::string& name);
+
+}  // namespace fakes

@@ -1,0 +1,73 @@
+// Fakes of the machine facts and the shell: the Windows and System folders,
+// drive types, and the running program's folder and name.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "platform/System.h"
+#include "tests/fakes/OperationLog.h"
+
+namespace fakes {
+
+class FakeSystem : public platform::System {
+public:
+    FakeSystem();
+    explicit FakeSystem(OperationLog& log);
+
+    // GetWindowsDirectoryA / GetSystemDirectoryA: a folder that fits writes
+    // the path and its NUL and returns the path's length; one that doesn't fit
+    // leaves the buffer alone and returns the size needed (NUL included); a
+    // failing query returns 0 and leaves the buffer alone.
+    std::uint32_t getWindowsDirectory(char* buffer, std::uint32_t size) override;
+    std::uint32_t getSystemDirectory(char* buffer, std::uint32_t size) override;
+    // The type set for the root, compared with case ignored; 1 (no root
+    // folder) for any other text. "C:\" is a fixed drive from the start.
+    std::uint32_t getDriveType(const std::string& rootPath) override;
+    std::string programFolder() override;
+    std::string programName() override;
+
+    // Defaults: C:\WINDOWS, C:\WINDOWS\SYSTEM, program C:\prod\sprellow.
+    void setWindowsFolder(const std::string& path) { windowsFolder_ = path; }
+    void setSystemFolder(const std::string& path) { systemFolder_ = path; }
+    void failWindowsFolder(bool fail = true) { failWindows_ = fail; }
+    void failSystemFolder(bool fail = true) { failSystem_ = fail; }
+    void setDriveType(const std::string& rootPath, std::uint32_t type);
+    void setProgramFolder(const std::string& folder) { programFolder_ = folder; }
+    void setProgramName(const std::string& name) { programName_ = name; }
+
+    OperationLog& log() { return *log_; }
+
+private:
+    std::uint32_t folderQuery(const char* what, const std::string& folder, bool fail, char* buffer,
+                              std::uint32_t size);
+
+    OperationLog ownLog_;
+    OperationLog* log_;
+    std::string windowsFolder_ = "C:\\WINDOWS";
+    std::string systemFolder_ = "C:\\WINDOWS\\SYSTEM";
+    bool failWindows_ = false;
+    bool failSystem_ = false;
+    std::map<std::string, std::uint32_t> driveTypes_;  // by upper-cased root
+    std::string programFolder_ = "C:\\prod";
+    std::string programName_ = "sprellow";
+};
+
+class FakeShell : public platform::Shell {
+public:
+    FakeShell();
+    explicit FakeShell(OperationLog& log);
+
+    void notifyAssociationsChanged() override;
+
+    int associationsChangedCount() const { return associationsChanged_; }
+    OperationLog& log() { return *log_; }
+
+private:
+    OperationLog ownLog_;
+    OperationLog* log_;
+    int associationsChanged_ = 0;
+};
+
+}  // namespace fakes
