@@ -1,0 +1,174 @@
+// The deletion guard, removefile lines and folder removal.
+#include <string>
+#include <vector>
+
+#include "tests/unit/ProductFixture.h"
+
+namespace {
+
+using namespace product;
+
+class Deletion : public ProductTest {
+protected:
+    void SetUp() override {
+        layDownProduct();
+        install.findApplications();
+    }
+};
+
+TEST_F(Deletion, AnEmptyMarkerFileTurnsEveryDeletionOffForTheWholeRun) {
+    world.files.addFile(inInstall("can't delete"));
+    world.files.addFile(inInstall("a.txt"));
+    world.files.addFolder(inInstall("empty"));
+    removeFile("a.txt");
+    install.removeFolder(inInstall("empty"));
+    // Deleting the marker later changes nothing: the answer is kept.
+    world.files.deleteFile(inInstall("can't delete"));
+    removeFile("a.txt");
+    EXPECT_FALSE(install.deletionAllowed());
+    EXPECT_TRUE(exists(inInstall("a.txt")));
+    EXPECT_TRUE(exists(inInstall("empty")));
+    EXPECT_EQ(world.log.count("FileLength"), 1);
+    EXPECT_TRUE(world.log.contains("FileLength C:\\Program Files\\Corvalune\\can't delete -> 0"));
+}
+
+TEST_F(Deletion, WithoutTheMarkerDeletionsGoAheadAndAMarkerMadeLaterChangesNothing) {
+    world.files.addFile(inInstall("a.txt"));
+    world.files.addFile(inInstall("b.txt"));
+    removeFile("a.txt");
+    world.files.addFile(inInstall("can't delete"));
+    removeFile("b.txt");
+    EXPECT_FALSE(exists(inInstall("a.txt")));
+    EXPECT_FALSE(exists(inInstall("b.txt")));
+    EXPECT_EQ(world.log.count("FileLength"), 1);
+}
+
+TEST_F(Deletion, TheMarkerIsLookedForInTheProgramsOwnFolder) {
+    world.system.setProgramFolder("D:\\tools");
+    world.files.addFile("D:\\tools\\can't delete");
+    EXPECT_FALSE(install.deletionAllowed());
+}
+
+TEST_F(Deletion, ValuesWithAndWithoutALeadingSeparatorNameTheSameFile) {
+    world.files.addFile(inInstall("data\\main.dat"));
+    world.files.addFile(inInstall("readme.txt"));
+    removeFile("\\data\\main.dat");
+    removeFile("readme.txt");
+    EXPECT_FALSE(exists(inInstall("data\\main.dat")));
+    EXPECT_FALSE(exists(inInstall("readme.txt")));
+    EXPECT_TRUE(
+        world.log.contains("DeleteFiles C:\\Program Files\\Corvalune\\data\\main.dat -> 0"));
+    EXPECT_TRUE(world.log.contains("DeleteFiles C:\\Program Files\\Corvalune\\readme.txt -> 0"));
+}
+
+TEST_F(Deletion, WildcardsMatchOnlyInTheFolderTheValueNames) {
+    world.files.addFile(inInstall("app\\a.dll"));
+    world.files.addFile(inInstall("app\\b.dll"));
+    world.files.addFile(inInstall("app\\keep.exe"));
+    world.files.addFile(inInstall("app\\sub\\c.dll"));
+    world.files.addFile(inInstall("top.dll"));
+    removeFile("app\\*.dll");
+    EXPECT_FALSE(exists(inInstall("app\\a.dll")));
+    EXPECT_FALSE(exists(inInstall("app\\b.dll")));
+    EXPECT_TRUE(exists(inInstall("app\\keep.exe")));
+    EXPECT_TRUE(exists(inInstall("app\\sub\\c.dll")));
+    EXPECT_TRUE(exists(inInstall("top.dll")));
+}
+
+TEST_F(Deletion, FilesThatCantBeDeletedArePassedOverInSilence) {
+    world.files.addFile(inInstall("busy.dat"));
+    world.files.markInUse(inInstall("busy.dat"));
+    world.files.addFile(inInstall("ro.dat"), "", fakes::kAttrReadOnly);
+    removeFile("busy.dat");
+    removeFile("ro.dat");
+    removeFile("missing.dat");
+    removeFile("sub");  // names a folder
+    EXPECT_TRUE(exists(inInstall("busy.dat")));
+}
+
+TEST_F(Deletion, ValuesThatReachOutsideTheInstallDirectoryDeleteNothing) {
+    world.files.addFile("C:\\WINDOWS\\SYSTEM\\kernel.dll");
+    world.files.addFile("C:\\Program Files\\other.txt");
+    world.files.addFile(inInstall("x.txt"));
+    world.files.addFile(inInstall("sub\\x.txt"));
+    for (const char* value : {"C:\\WINDOWS\\SYSTEM\\kernel.dll", "..\\other.txt", "sub\\..\\x.txt",
+                              "sub/../x.txt", "..", "", "\\", "CON", "x.txt:stream"})
+        removeFile(value);
+    // Built from a standard variable, as a script would write it.
+    install.setVariableValue("windowsystem", "C:\\WINDOWS\\SYSTEM\\");
+    removeFile(install.expandVariables("$windowsystem$kernel.dll"));
+    EXPECT_EQ(world.log.count("DeleteFiles"), 0);
+    EXPECT_TRUE(exists("C:\\WINDOWS\\SYSTEM\\kernel.dll"));
+    EXPECT_TRUE(exists("C:\\Program Files\\other.txt"));
+    EXPECT_TRUE(exists(inInstall("x.txt")));
+}
+
+TEST_F(Deletion, AnEmptyInstallDirectoryDeletesNothing) {
+    install.setInstallDir("");
+    world.files.addFile("C:\\a.txt");
+    world.files.addFile("C:\\boot.ini");
+    removeFile("a.txt");
+    removeFile("\\boot.ini");
+    removeFile("*.*");
+    EXPECT_TRUE(exists("C:\\a.txt"));
+    EXPECT_TRUE(exists("C:\\boot.ini"));
+    EXPECT_EQ(world.log.count("DeleteFiles"), 0);
+}
+
+TEST_F(Deletion, AFolderLosesItsFilesButKeepsItsSubfolders) {
+    world.files.addFile(inInstall("app\\a.exe"));
+    world.files.addFile(inInstall("app\\noext"));
+    world.files.addFile(inInstall("app\\sub\\b.dat"));
+    install.removeFolder(inInstall("app"));
+    EXPECT_FALSE(exists(inInstall("app\\a.exe")));
+    EXPECT_FALSE(exists(inInstall("app\\noext")));
+    EXPECT_TRUE(exists(inInstall("app\\sub\\b.dat")));
+    EXPECT_TRUE(exists(inInstall("app")));
+}
+
+TEST_F(Deletion, AnEmptiedFolderIsRemovedAndAMissingOneIsNoMatter) {
+    world.files.addFile(inInstall("app\\a.exe"));
+    world.files.addFolder(inInstall("empty"));
+    install.removeFolder(inInstall("app"));
+    install.removeFolder(inInstall("empty"));
+    install.removeFolder(inInstall("missing"));
+    EXPECT_FALSE(exists(inInstall("app")));
+    EXPECT_FALSE(exists(inInstall("empty")));
+    EXPECT_EQ(
+        world.log.only({"DeleteFiles", "RemoveDirectory"}),
+        (std::vector<std::string>{"DeleteFiles C:\\Program Files\\Corvalune\\app\\*.* -> 0",
+                                  "RemoveDirectory C:\\Program Files\\Corvalune\\app -> 0",
+                                  "DeleteFiles C:\\Program Files\\Corvalune\\empty\\*.* -> 2",
+                                  "RemoveDirectory C:\\Program Files\\Corvalune\\empty -> 0",
+                                  "DeleteFiles C:\\Program Files\\Corvalune\\missing\\*.* -> 3",
+                                  "RemoveDirectory C:\\Program Files\\Corvalune\\missing -> 2"}));
+}
+
+TEST_F(Deletion, TheInstallFolderAndTheProductsStartMenuFolderAreRemovable) {
+    install.removeFolder(startMenu());
+    install.removeFolder(installDir);
+    EXPECT_FALSE(exists(startMenu()));
+    EXPECT_FALSE(exists(inInstall("sprellow.exe")));
+    EXPECT_FALSE(exists(installDir));
+}
+
+// Folders the product doesn't own are never emptied, whatever the spelling.
+TEST_F(Deletion, FoldersOutsideTheProductAreNeverEmptied) {
+    for (const char* file : {"C:\\top.txt", "C:\\WINDOWS\\win.ini", "C:\\WINDOWS\\SYSTEM\\x.dll",
+                             "C:\\Users\\ann\\Start Menu\\Programs\\x.lnk",
+                             "C:\\Program Files\\x.txt", "C:\\Other\\x.txt"})
+        world.files.addFile(file);
+    world.files.setCurrentFolder("C:\\Other");
+    const std::vector<std::string> before = world.files.allPaths();
+    for (const char* folder :
+         {"", "C:", "C:\\", "\\", "\\\\server\\share", "C:\\WINDOWS", "c:\\windows\\\\",
+          "C:\\WINDOWS\\SYSTEM\\", "C:/Windows/System", kPrograms, "C:\\Users\\ann",
+          "C:\\Program Files", "C:\\Program Files\\Corvalune\\..", "C:\\Other", ".", "Other",
+          "C:\\WINDOWS\\.", "C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob demo\\.."})
+        install.removeFolder(folder);
+    EXPECT_EQ(world.files.allPaths(), before);
+    EXPECT_EQ(world.log.count("DeleteFiles"), 0);
+    EXPECT_EQ(world.log.count("RemoveDirectory"), 0);
+}
+
+}  // namespace
