@@ -1,0 +1,152 @@
+// removekey lines: the extension key, the file type's open command, and the
+// program and Start-menu folders the command points to.
+#include <string>
+#include <vector>
+
+#include "tests/unit/ProductFixture.h"
+
+namespace {
+
+using namespace product;
+using Strings = std::vector<std::string>;
+
+class KeyRemoval : public ProductTest {
+protected:
+    void SetUp() override {
+        layDownProduct();
+        install.findApplications();
+        world.files.addFile(inInstall("Viewer\\viewer.exe"));
+        world.files.addFile(inInstall("Viewer\\help.txt"));
+        world.files.addFile(startMenu("Viewer\\Viewer.lnk"));
+    }
+};
+
+TEST_F(KeyRemoval, RemovesBothKeysAndTheProgramAndStartMenuFolders) {
+    addFileType(".qvw", "QuobViewer", inInstall("Viewer\\viewer.exe") + " %1");
+    world.log.clear();
+    removeKey(".qvw");
+
+    EXPECT_FALSE(keyExists(HKCR, ".qvw"));
+    EXPECT_FALSE(keyExists(HKCR, "QuobViewer\\shell\\open\\command"));
+    EXPECT_TRUE(keyExists(HKCR, "QuobViewer\\shell\\open"));
+    EXPECT_FALSE(exists(inInstall("Viewer")));
+    EXPECT_FALSE(exists(startMenu("Viewer")));
+    EXPECT_TRUE(world.registry.openHandles().empty());
+    EXPECT_EQ(world.log.only({"RegDeleteKey", "DeleteFiles", "RemoveDirectory"}),
+              (Strings{"RegDeleteKey HKCR\\.qvw -> 0",
+                       "RegDeleteKey HKCR\\QuobViewer\\shell\\open\\command -> 0",
+                       "DeleteFiles C:\\Program Files\\Corvalune\\Viewer\\*.* -> 0",
+                       "RemoveDirectory C:\\Program Files\\Corvalune\\Viewer -> 0",
+                       "DeleteFiles C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob "
+                       "demo\\Viewer\\*.* -> 0",
+                       "RemoveDirectory C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob "
+                       "demo\\Viewer -> 0"}));
+    // The extension key goes before its command is looked at; the command
+    // key's handle is closed last.
+    const Strings registry =
+        world.log.only({"RegOpenKeyEx HKCR", "RegDeleteKey", "RegCloseKey HKCR"});
+    ASSERT_EQ(registry.size(), 6u);
+    EXPECT_EQ(registry[0], "RegOpenKeyEx HKCR\\.qvw -> 0");
+    EXPECT_EQ(registry[3], "RegOpenKeyEx HKCR\\QuobViewer\\shell\\open\\command -> 0");
+    EXPECT_EQ(world.log.lines().back(), "RegCloseKey HKCR\\QuobViewer\\shell\\open\\command -> 0");
+}
+
+TEST_F(KeyRemoval, AQuotedCommandNamesNoProgramFolderButStillItsStartMenuFolder) {
+    addFileType(".qvw", "QuobViewer", "\"" + inInstall("Viewer\\viewer.exe") + "\" \"%1\"");
+    removeKey(".qvw");
+    EXPECT_TRUE(exists(inInstall("Viewer\\viewer.exe")));
+    EXPECT_FALSE(exists(startMenu("Viewer")));
+}
+
+TEST_F(KeyRemoval, TheCutIsMadeAtTheLastSeparatorOfTheWholeCommand) {
+    // Both folders come from the text before the argument's last "\".
+    world.files.addFile(inInstall("Viewer\\viewer.exe -d Data\\x.dat"));
+    world.files.addFile(startMenu("viewer.exe -d Data\\x.lnk"));
+    addFileType(".qvw", "QuobViewer", inInstall("Viewer\\viewer.exe") + " -d Data\\%1");
+    removeKey(".qvw");
+    EXPECT_FALSE(exists(inInstall("Viewer\\viewer.exe -d Data")));
+    EXPECT_FALSE(exists(startMenu("viewer.exe -d Data")));
+    EXPECT_TRUE(exists(inInstall("Viewer\\viewer.exe")));
+    EXPECT_TRUE(exists(startMenu("Viewer")));
+}
+
+TEST_F(KeyRemoval, ACommandWithoutSeparatorsIsBothFolderAndName) {
+    world.files.addFile(startMenu("viewer.exe %1\\x.lnk"));
+    addFileType(".qvw", "QuobViewer", "viewer.exe %1");
+    removeKey(".qvw");
+    EXPECT_FALSE(exists(startMenu("viewer.exe %1")));
+    EXPECT_FALSE(keyExists(HKCR, "QuobViewer\\shell\\open\\command"));
+}
+
+TEST_F(KeyRemoval, WithDeletionsForbiddenTheKeysStillGoButNoFolder) {
+    world.files.addFile(inInstall("can't delete"));
+    addFileType(".qvw", "QuobViewer", inInstall("Viewer\\viewer.exe") + " %1");
+    removeKey(".qvw");
+    EXPECT_FALSE(keyExists(HKCR, ".qvw"));
+    EXPECT_FALSE(keyExists(HKCR, "QuobViewer\\shell\\open\\command"));
+    EXPECT_TRUE(exists(inInstall("Viewer\\viewer.exe")));
+    EXPECT_TRUE(exists(startMenu("Viewer\\Viewer.lnk")));
+}
+
+TEST_F(KeyRemoval, AMissingOrLockedKeyIsLeftAlone) {
+    addFileType(".locked", "LockedType", inInstall("Viewer\\viewer.exe"));
+    world.registry.denyFullAccess(HKCR, ".locked");
+    world.log.clear();
+    removeKey(".absent");
+    removeKey(".locked");
+    EXPECT_EQ(world.log.only({"RegOpenKeyEx HKCR"}),
+              (Strings{"RegOpenKeyEx HKCR\\.absent -> 2", "RegOpenKeyEx HKCR\\.locked -> 5"}));
+    EXPECT_EQ(world.log.count("RegDeleteKey"), 0);
+    EXPECT_TRUE(keyExists(HKCR, ".locked"));
+}
+
+// An empty name would open HKEY_CLASSES_ROOT itself.
+TEST_F(KeyRemoval, AnEmptyOrRootedNameOpensNothing) {
+    world.log.clear();
+    removeKey("");
+    removeKey("\\");
+    removeKey("\\.qvw");
+    EXPECT_EQ(world.log.count("RegOpenKeyEx"), 0);
+}
+
+TEST_F(KeyRemoval, WithoutFileTypeOrCommandOnlyTheExtensionKeyGoes) {
+    world.registry.addKey(HKCR, ".notype");
+    world.registry.setString(HKCR, ".nocmd", "", "NoCommand");
+    world.registry.addKey(HKCR, "NoCommand\\shell\\open");
+    world.log.clear();
+    removeKey(".notype");
+    removeKey(".nocmd");
+    EXPECT_FALSE(keyExists(HKCR, ".notype"));
+    EXPECT_FALSE(keyExists(HKCR, ".nocmd"));
+    EXPECT_TRUE(keyExists(HKCR, "NoCommand\\shell\\open"));
+    // The empty file type never becomes "\shell\open\command".
+    EXPECT_EQ(world.log.only({"RegOpenKeyEx HKCR"}),
+              (Strings{"RegOpenKeyEx HKCR\\.notype -> 0", "RegOpenKeyEx HKCR\\.nocmd -> 0",
+                       "RegOpenKeyEx HKCR\\NoCommand\\shell\\open\\command -> 2"}));
+    EXPECT_TRUE(world.registry.openHandles().empty());
+}
+
+// An empty command would make both folders start from the Start-menu
+// folder of the product or the current drive's root.
+TEST_F(KeyRemoval, AnEmptyCommandRemovesNoFolder) {
+    world.files.addFile(startMenu("top.lnk"));
+    addFileType(".qvw", "QuobViewer", "");
+    removeKey(".qvw");
+    EXPECT_FALSE(keyExists(HKCR, "QuobViewer\\shell\\open\\command"));
+    EXPECT_TRUE(exists(startMenu("top.lnk")));
+    EXPECT_EQ(world.log.count("DeleteFiles"), 0);
+}
+
+TEST_F(KeyRemoval, ACommandTooLongForSixteenBitPositionsFailsAndClosesItsKey) {
+    addFileType(".qvw", "QuobViewer", inInstall("Viewer\\") + std::string(32800, 'x'));
+    try {
+        removeKey(".qvw");
+        FAIL() << "expected an overflow";
+    } catch (const engine::Failure& failure) {
+        EXPECT_EQ(failure.kind(), engine::FailureKind::Overflow);
+    }
+    EXPECT_TRUE(world.registry.openHandles().empty());
+    EXPECT_TRUE(exists(inInstall("Viewer\\viewer.exe")));
+}
+
+}  // namespace
