@@ -1,0 +1,100 @@
+// The system-environment toolkit over the platform seams. Every operation
+// here swallows the platform's failures and answers "" or false instead.
+#include "sysenv/SysEnv.h"
+
+#include <cstdint>
+
+namespace sysenv {
+
+namespace {
+
+// The folder queries hand the system a buffer of this many characters.
+constexpr std::uint32_t kFolderBufferSize = 255;
+
+constexpr const char* kShellFoldersKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr const char* kProbeFileName = "W-r-i-t-e.acc";
+
+using FolderQuery = std::uint32_t (platform::System::*)(char*, std::uint32_t);
+
+std::string folderFromSystem(platform::System& system, FolderQuery query) {
+    std::string buffer(kFolderBufferSize, ' ');
+    const std::uint32_t written = (system.*query)(buffer.data(), kFolderBufferSize);
+    if (written == 0) return "";
+    // A folder too long for the buffer comes back as the size it would need,
+    // with the buffer untouched: that is no folder at all, not 255 spaces.
+    if (written >= kFolderBufferSize) return "";
+    std::string folder = StripTerminator(buffer);
+    AddDirSep(folder);
+    return folder;
+}
+
+}  // namespace
+
+std::string StripTerminator(std::string strString) {
+    // The cut is made wherever the first NUL lies, also beyond 32,767
+    // characters: the toolkit never fails, so a long text is cut, not refused.
+    const auto nul = strString.find('\0');
+    if (nul != std::string::npos) strString.resize(nul);
+    return strString;
+}
+
+void AddDirSep(std::string& strPathName) {
+    std::string trimmed = strPathName;
+    while (!trimmed.empty() && trimmed.back() == ' ') trimmed.pop_back();
+    if (!trimmed.empty() && trimmed.back() == '\\') return;
+    strPathName = trimmed + "\\";
+}
+
+std::string GetWindowsDir(platform::System& system) {
+    return folderFromSystem(system, &platform::System::getWindowsDirectory);
+}
+
+std::string GetWindowsSysDir(platform::System& system) {
+    return folderFromSystem(system, &platform::System::getSystemDirectory);
+}
+
+std::string regQueryString(platform::Registry& registry, const std::string& valueName,
+                           platform::HKey key) {
+    std::uint32_t type = platform::kRegNone;
+    std::uint32_t size = 0;
+    if (registry.queryValue(key, valueName, &type, nullptr, &size) != platform::kErrorSuccess) {
+        return "";
+    }
+    if (type != platform::kRegSz) return "";
+
+    std::string buffer(size, ' ');
+    std::uint32_t secondType = platform::kRegNone;
+    std::uint32_t got = size;
+    if (registry.queryValue(key, valueName, &secondType,
+                            reinterpret_cast<std::uint8_t*>(buffer.data()),
+                            &got) != platform::kErrorSuccess) {
+        return "";
+    }
+    // Only the bytes the second query wrote are the value's: a value that
+    // shrank in between leaves the buffer's padding behind it.
+    if (got < buffer.size()) buffer.resize(got);
+    return StripTerminator(buffer);
+}
+
+std::string getProgramsFolder(platform::Registry& registry) {
+    platform::HKey key = 0;
+    // A failed open leaves the handle 0, which the read and the close then
+    // refuse; the result is "" either way.
+    registry.openKey(platform::kHkeyCurrentUser, kShellFoldersKey, 0, platform::kKeyAllAccess, key);
+    std::string folder = regQueryString(registry, "Programs", key);
+    registry.closeKey(key);
+    return folder;
+}
+
+bool WriteAccess(platform::FileSystem& files, std::string strDirName) {
+    AddDirSep(strDirName);
+    const std::string probe = strDirName + kProbeFileName;
+    const bool created = files.createFileForOutput(probe) == platform::kErrorSuccess;
+    // Tried whether or not the create worked, and without wildcards, so a
+    // folder name holding `*` or `?` can never delete other files.
+    files.deleteFile(probe);
+    return created;
+}
+
+}  // namespace sysenv
