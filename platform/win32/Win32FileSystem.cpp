@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/win32/Wildcard.h"
+
 namespace platform::win32 {
 namespace {
 
@@ -37,13 +39,38 @@ bool isFolder(const WIN32_FIND_DATAA& found) {
     return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// Runs FindFirstFileA/FindNextFileA over `pattern` and hands every entry to
-// `visit`. A pattern that matches nothing is success without a visit; the
-// search's failure otherwise (a missing folder, a drive that isn't ready).
+// The part of `path` up to and including its last separator: the folder that
+// the names a search returns are relative to ("" for a bare name, "C:" for a
+// name on a drive's current folder).
+std::string folderPart(const std::string& path) {
+    const auto cut = path.find_last_of("\\/:");
+    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+std::string upperCase(std::string text) {
+    if (!text.empty()) CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+// Hands every folder entry that `pattern` names to `visit`, in the order the
+// system lists them. A pattern that matches nothing is success without a
+// visit; the search's failure otherwise (a missing folder, a drive that
+// isn't ready).
+//
+// A pattern with wildcards is matched here, against the long names of the
+// whole folder: the system would also match the short 8.3 aliases ("*.del"
+// takes "notes.delx" through "NOTES~1.DEL"), and Wine's matching differs from
+// Windows' for "a?.txt" and "*.". A pattern without wildcards goes to the
+// system as it is.
 template <typename Visit>
 Status forEachMatch(const std::string& pattern, Visit visit) {
+    const std::string folder = folderPart(pattern);
+    const std::string last = pattern.substr(folder.size());
+    const bool wildcards = hasWildcards(last);
+    const std::string wanted = upperCase(last);
+
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    HANDLE search = FindFirstFileA((wildcards ? folder + "*" : pattern).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
         const Status error = lastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return kErrorSuccess;
@@ -51,18 +78,10 @@ Status forEachMatch(const std::string& pattern, Visit visit) {
     }
     FindCloser closer(search);
     do {
-        visit(found);
+        if (!wildcards || wildcardMatch(wanted, upperCase(found.cFileName))) visit(found);
     } while (FindNextFileA(search, &found));
     const Status error = lastError();
     return error == ERROR_NO_MORE_FILES ? kErrorSuccess : error;
-}
-
-// The part of `path` up to and including its last separator: the folder that
-// the names a search returns are relative to ("" for a bare name, "C:" for a
-// name on a drive's current folder).
-std::string folderPart(const std::string& path) {
-    const auto cut = path.find_last_of("\\/:");
-    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
 
 }  // namespace
@@ -148,6 +167,16 @@ Status Win32FileSystem::removeDirectory(const std::string& path) {
 }
 
 Status Win32FileSystem::createFileForOutput(const std::string& path) {
+    // Windows refuses to open a read-only file for writing, and to overwrite a
+    // hidden or system file with an ordinary one. Wine leaves the read-only
+    // check to the Unix permissions, which a process running as root passes,
+    // so the refusal is made here before anything can be emptied.
+    const DWORD existing = GetFileAttributesA(path.c_str());
+    constexpr DWORD kRefused = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                               FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & kRefused) != 0)
+        return kErrorAccessDenied;
+
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return lastError();

@@ -1,0 +1,118 @@
+#include "Scratch.h"
+
+#include <stdexcept>
+
+namespace winetest {
+
+std::string uniqueName(const char* stem) {
+    static unsigned counter = 0;
+    return std::string(stem) + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+           std::to_string(++counter);
+}
+
+ScratchFolder::ScratchFolder() : path_("C:\\" + uniqueName("sprellow-test")) {
+    removeTree(path_);  // left over from a run that didn't finish
+    if (!CreateDirectoryA(path_.c_str(), nullptr))
+        throw std::runtime_error("can't create " + path_);
+}
+
+ScratchFolder::~ScratchFolder() { removeTree(path_); }
+
+ScratchKey::ScratchKey(HKEY root, const char* rootName)
+    : root_(root), rootName_(rootName), subKey_("Software\\" + uniqueName("SprellowTest")) {
+    RegDeleteTreeA(root_, subKey_.c_str());
+    HKEY created = nullptr;
+    if (RegCreateKeyExA(root_, subKey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created,
+                        nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("can't create key " + regPath());
+    RegCloseKey(created);
+}
+
+ScratchKey::~ScratchKey() {
+    RegDeleteTreeA(root_, subKey_.c_str());
+    RegDeleteKeyA(root_, subKey_.c_str());
+}
+
+int runProgram(const std::string& commandLine, const std::string& outputPath) {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    const std::string target = outputPath.empty() ? std::string("NUL") : outputPath;
+    HANDLE output = CreateFileA(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (output == INVALID_HANDLE_VALUE) return -1;
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    PROCESS_INFORMATION process{};
+    std::string line = commandLine;  // CreateProcessA may write into it
+    const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE,
+                                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+    CloseHandle(output);
+    if (!started) return -1;
+
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
+int reg(const std::string& arguments) { return runProgram("reg.exe " + arguments); }
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("can't write " + path);
+    DWORD written = 0;
+    const BOOL ok =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    if (!ok || written != bytes.size()) throw std::runtime_error("can't write " + path);
+}
+
+std::string readFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("can't read " + path);
+    std::string bytes;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void setAttributes(const std::string& path, DWORD attributes) {
+    if (!SetFileAttributesA(path.c_str(), attributes))
+        throw std::runtime_error("can't set the attributes of " + path);
+}
+
+void removeTree(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string child = path + "\\" + name;
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                removeTree(child);
+            else
+                DeleteFileA(child.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(path.c_str());
+}
+
+}  // namespace winetest

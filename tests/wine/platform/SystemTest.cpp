@@ -1,0 +1,121 @@
+// The folder queries, the program's own folder and name, the Programs folder
+// and the write-access probe, on a real Wine prefix.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <windows.h>
+
+#include <string>
+
+#include "Scratch.h"
+#include "platform/win32/Win32Platform.h"
+#include "sysenv/SysEnv.h"
+
+using winetest::exists;
+using winetest::ScratchFolder;
+
+namespace {
+
+TEST(SystemOnWine, WindowsFoldersEndInASeparator) {
+    platform::win32::Win32System system;
+    EXPECT_EQ(sysenv::GetWindowsDir(system), "C:\\windows\\");
+    EXPECT_EQ(sysenv::GetWindowsSysDir(system), "C:\\windows\\system32\\");
+}
+
+TEST(SystemOnWine, FolderQueriesFollowTheBufferProtocol) {
+    platform::win32::Win32System system;
+    char buffer[255];
+    EXPECT_EQ(system.getWindowsDirectory(buffer, sizeof buffer), 10u);
+    EXPECT_STREQ(buffer, "C:\\windows");
+    char tiny[4];
+    EXPECT_EQ(system.getSystemDirectory(tiny, sizeof tiny), 20u);  // the size it needs
+}
+
+TEST(SystemOnWine, DriveTypes) {
+    platform::win32::Win32System system;
+    EXPECT_EQ(system.getDriveType("C:\\"), platform::kDriveFixed);
+    EXPECT_EQ(system.getDriveType("c:\\"), platform::kDriveFixed);
+    // A letter that Wine maps to nothing.
+    EXPECT_EQ(system.getDriveType("Q:\\"), platform::kDriveNoRootDir);
+}
+
+TEST(SystemOnWine, ProgramFolderAndNameComeFromTheRunningFile) {
+    platform::win32::Win32System system;
+    char path[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameA(nullptr, path, MAX_PATH), 0u);
+    const std::string full = path;
+    const std::string folder = system.programFolder();
+    EXPECT_EQ(folder + "\\" + system.programName() + ".exe", full);
+    EXPECT_NE(folder.back(), '\\');
+    EXPECT_EQ(system.programName(), "platform_wine_tests");
+}
+
+TEST(SystemOnWine, ProgramPathsSplitAsTheSeamPromises) {
+    using platform::win32::folderOfProgram;
+    using platform::win32::nameOfProgram;
+    EXPECT_EQ(folderOfProgram("C:\\QUOB\\uninst.exe"), "C:\\QUOB");
+    EXPECT_EQ(nameOfProgram("C:\\QUOB\\uninst.exe"), "uninst");
+    EXPECT_EQ(folderOfProgram("C:\\uninst.exe"), "C:\\");  // a drive root keeps its separator
+    EXPECT_EQ(nameOfProgram("C:\\my.tools\\setup.v2.exe"), "setup.v2");
+    EXPECT_EQ(nameOfProgram("C:\\my.tools\\README"), "README");
+    EXPECT_EQ(folderOfProgram("\\\\server\\share\\sprellow.exe"), "\\\\server\\share");
+}
+
+TEST(SystemOnWine, ProgramsFolderIsWhatTheShellStores) {
+    platform::win32::Win32Registry registry;
+    const std::string programs = sysenv::getProgramsFolder(registry);
+
+    char shell[MAX_PATH];
+    ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, shell), S_OK);
+    EXPECT_EQ(programs, shell);
+    EXPECT_NE(programs.back(), '\\');
+
+    // reg.exe reads the same value out of "Shell Folders".
+    ScratchFolder scratch;
+    const std::string output = scratch / "query.txt";
+    ASSERT_EQ(winetest::runProgram("reg.exe query \"HKCU\\Software\\Microsoft\\Windows\\"
+                                   "CurrentVersion\\Explorer\\Shell Folders\" /v Programs",
+                                   output),
+              0);
+    EXPECT_NE(winetest::readFile(output).find(programs), std::string::npos);
+}
+
+TEST(SystemOnWine, ShellNotificationReturns) {
+    platform::win32::Win32Shell shell;
+    shell.notifyAssociationsChanged();
+}
+
+class WriteAccessOnWine : public ::testing::Test {
+protected:
+    ScratchFolder scratch;
+    platform::win32::Win32FileSystem files;
+    std::string probe() const { return scratch / "W-r-i-t-e.acc"; }
+};
+
+TEST_F(WriteAccessOnWine, WritableFolderWithOrWithoutSeparatorLeavesNoProbe) {
+    EXPECT_TRUE(sysenv::WriteAccess(files, scratch.path()));
+    EXPECT_FALSE(exists(probe()));
+    EXPECT_TRUE(sysenv::WriteAccess(files, scratch.path() + "\\"));
+    EXPECT_FALSE(exists(probe()));
+}
+
+TEST_F(WriteAccessOnWine, WritableProbeFileAlreadyThereIsEmptiedAndDeleted) {
+    winetest::writeFile(probe(), "left over");
+    EXPECT_TRUE(sysenv::WriteAccess(files, scratch.path()));
+    EXPECT_FALSE(exists(probe()));
+}
+
+TEST_F(WriteAccessOnWine, ReadOnlyProbeFileMeansNoAccessAndStays) {
+    winetest::writeFile(probe(), "keep");
+    winetest::setAttributes(probe(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(sysenv::WriteAccess(files, scratch.path()));
+    ASSERT_TRUE(exists(probe()));
+    EXPECT_EQ(winetest::readFile(probe()), "keep");
+}
+
+TEST_F(WriteAccessOnWine, MissingFolderMeansNoAccessAndCreatesNothing) {
+    const std::string missing = scratch / "absent";
+    EXPECT_FALSE(sysenv::WriteAccess(files, missing));
+    EXPECT_FALSE(exists(missing));
+}
+
+}  // namespace
