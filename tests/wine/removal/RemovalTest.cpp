@@ -1,0 +1,328 @@
+// The whole removal, headless, against the real registry and file system of
+// the prefix: the demo tool lays the product down in a scratch folder, the
+// engine runs over the Win32 adapters with console views, and what is left
+// is compared with what must be left. Files around the product (in the
+// Windows folder, the Programs folder and beside the install folder) must
+// come through untouched.
+//
+// The running program is this test, not sprellow.exe, so the product
+// clean-up deletes "<install folder>\<this test's name>.exe": the tests lay
+// a stand-in under that name, where the uninstaller would sit.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "Traces.h"
+#include "engine/Install.h"
+#include "platform/win32/Win32Platform.h"
+#include "tools/demoproduct/ConsoleViews.h"
+#include "tools/demoproduct/DemoLayout.h"
+
+using namespace removaltest;
+
+namespace {
+
+using Tree = std::set<std::string>;
+
+std::string lower(std::string text) {
+    CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+// One headless run of the uninstaller: a fresh engine over the real system.
+struct Headless {
+    platform::win32::Win32Platform win32;
+    demo::ConsoleDialog dialog{true};
+    demo::ConsoleList list{true};
+    demo::ConsoleProgress progress{true};
+    engine::Install install{win32.platform(), dialog, list, progress};
+
+    Headless() { install.Form_Load(); }
+
+    void selectTitle(const std::string& title) {
+        for (int i = 0; i < list.count(); ++i)
+            if (list.text(i) == title) list.select(i);
+        install.List1_Click();
+    }
+};
+
+class RemovalOnWine : public ::testing::Test {
+protected:
+    std::string scratch;  // a folder of its own under C:\, holding the install folder
+    demo::Options options;
+    demo::Layout layout;
+    std::string programs;
+    std::map<std::string, std::string> sentinels;  // path -> contents
+
+    void SetUp() override {
+        wipeProduct();
+        static int counter = 0;
+        scratch = "C:\\quob-removal-" + std::to_string(GetCurrentProcessId()) + "-" +
+                  std::to_string(++counter);
+        removeTree(scratch);
+        makeFolder(scratch);
+        options.installDir = scratch + "\\CORVALUNE QUOB Demo";
+        programs = programsFolder();
+        ASSERT_FALSE(programs.empty()) << "the prefix names no Programs folder";
+    }
+
+    void TearDown() override {
+        wipeProduct();
+        removeTree(scratch);
+        for (const auto& [path, contents] : sentinels) DeleteFileA(path.c_str());
+        RemoveDirectoryA((programs + "\\QUOB Reader").c_str());
+        deleteKeyTree(HKEY_CLASSES_ROOT, ".qkeep");
+        deleteKeyTree(HKEY_CLASSES_ROOT, "QUOBKeep.File");
+    }
+
+    // Lays the product with the demo tool (a process of its own), the
+    // stand-in for the running uninstaller, and files that must survive.
+    void lay(const std::string& extra = {}) {
+        layout = demo::makeLayout(options);
+        const std::string command = "\"" + ownFolder() + "\\demoproduct.exe\" lay --dir \"" +
+                                    options.installDir + "\" " + extra;
+        ASSERT_EQ(runProgram(command, scratch + "\\lay.txt"), 0) << readFile(scratch + "\\lay.txt");
+        writeFile(options.installDir + "\\" + ownName() + ".exe", "uninstaller stand-in");
+
+        // Each script asks to delete "$windowdirectory$<stem>.ini".
+        for (const demo::Application& app : layout.apps)
+            sentinels[windowsFolder() + "\\" + app.stem + ".ini"] = "settings of " + app.title;
+        sentinels[programs + "\\quob-sentinel.txt"] = "beside the product's Start-menu folder";
+        // Named like an application's Start-menu folder, but not inside the product's.
+        makeFolder(programs + "\\QUOB Reader");
+        sentinels[programs + "\\QUOB Reader\\keep.txt"] = "not the product's";
+        sentinels[scratch + "\\beside.txt"] = "beside the install folder";
+        makeFolder(scratch + "\\CORVALUNE QUOB Demo Old");
+        sentinels[scratch + "\\CORVALUNE QUOB Demo Old\\keep.exe"] = "an older copy";
+        for (const auto& [path, contents] : sentinels) writeFile(path, contents);
+        // A file type that no script names, pointing beside the product.
+        setStringValue(HKEY_CLASSES_ROOT, ".qkeep", "QUOBKeep.File");
+        setStringValue(HKEY_CLASSES_ROOT, "QUOBKeep.File\\shell\\open\\command",
+                       scratch + "\\CORVALUNE QUOB Demo Old\\keep.exe %1");
+    }
+
+    // The scripts in the order the file system lists them, as discovery does.
+    std::vector<std::string> scriptsInListingOrder() {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((options.installDir + "\\*.del").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do names.push_back(found.cFileName);
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+        return names;
+    }
+
+    const demo::Application& app(const std::string& title) {
+        for (const demo::Application& a : layout.apps)
+            if (a.title == title) return a;
+        throw std::runtime_error("no application " + title);
+    }
+
+    std::vector<std::string> titlesInListingOrder() {
+        std::vector<std::string> titles;
+        for (const std::string& script : scriptsInListingOrder())
+            for (const demo::Application& a : layout.apps)
+                if (lower(a.scriptName) == lower(script)) titles.push_back(a.title);
+        return titles;
+    }
+
+    // The install folder's tree while the applications in `kept` are installed.
+    Tree expectedInstallTree(const std::set<std::string>& kept) {
+        Tree expected;
+        auto file = [&](const std::string& path) { expected.insert("file " + lower(path)); };
+        for (const demo::DemoFile& f : layout.productFiles) file(f.path);
+        file(ownName() + ".exe");
+        if (fileExists(ownFolder() + "\\" + demo::kUninstallerName)) file(demo::kUninstallerName);
+        for (const demo::Application& a : layout.apps) {
+            if (!kept.count(a.title)) continue;
+            file(a.scriptName);
+            for (const std::string& folder : a.folders) expected.insert("folder " + lower(folder));
+            for (const demo::DemoFile& f : a.files) file(f.path);
+        }
+        return expected;
+    }
+
+    Tree expectedStartMenuTree(const std::set<std::string>& kept) {
+        Tree expected;
+        for (const demo::DemoFile& f : layout.startMenuFiles)
+            expected.insert("file " + lower(f.path));
+        for (const demo::Application& a : layout.apps) {
+            if (!kept.count(a.title)) continue;
+            expected.insert("folder " + lower(a.folder));
+            for (const demo::DemoFile& f : a.startMenuFiles)
+                expected.insert("file " + lower(a.folder + "\\" + f.path));
+        }
+        return expected;
+    }
+
+    std::string startMenuFolder() { return programs + "\\" + demo::kStartMenuFolder; }
+
+    void expectFileTypes(const demo::Application& a, bool present) {
+        for (const demo::FileType& type : a.fileTypes) {
+            if (present) {
+                EXPECT_EQ(stringValue(HKEY_CLASSES_ROOT, type.extension), type.name);
+                EXPECT_EQ(stringValue(HKEY_CLASSES_ROOT, type.name), type.description);
+                EXPECT_EQ(stringValue(HKEY_CLASSES_ROOT, type.name + "\\shell\\open\\command"),
+                          type.command);
+            } else {
+                EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, type.extension)) << type.extension;
+                EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, type.name)) << type.name;
+            }
+        }
+    }
+
+    void expectProductKeys(bool present) {
+        EXPECT_EQ(keyExists(HKEY_LOCAL_MACHINE, demo::kProductKey), present);
+        EXPECT_EQ(keyExists(HKEY_LOCAL_MACHINE, demo::kUninstallKey), present);
+        if (present) {
+            EXPECT_EQ(stringValue(HKEY_LOCAL_MACHINE, demo::kProductKey), options.installDir);
+        }
+    }
+
+    void expectSentinelsUntouched() {
+        for (const auto& [path, contents] : sentinels) EXPECT_EQ(readFile(path), contents) << path;
+        EXPECT_EQ(stringValue(HKEY_CLASSES_ROOT, ".qkeep"), "QUOBKeep.File");
+        EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, "QUOBKeep.File\\shell\\open\\command"));
+    }
+
+    void expectNothingOfTheProduct() {
+        EXPECT_FALSE(folderExists(options.installDir));
+        EXPECT_FALSE(folderExists(startMenuFolder()));
+        expectProductKeys(false);
+        for (const demo::Application& a : layout.apps) expectFileTypes(a, false);
+        // The tool's own listing agrees.
+        const std::string listing = scratch + "\\show.txt";
+        ASSERT_EQ(runProgram("\"" + ownFolder() + "\\demoproduct.exe\" show --dir \"" +
+                                 options.installDir + "\"",
+                             listing),
+                  0);
+        EXPECT_EQ(readFile(listing), "no traces of the product\r\n");  // a text-mode console
+    }
+
+    std::set<std::string> allTitles() {
+        std::set<std::string> titles;
+        for (const demo::Application& a : layout.apps) titles.insert(a.title);
+        return titles;
+    }
+};
+
+TEST_F(RemovalOnWine, DiscoveryListsEveryApplicationAndDeletesNothing) {
+    lay();
+    Headless uninstaller;
+
+    EXPECT_EQ(uninstaller.install.installDir(), options.installDir);
+    EXPECT_EQ(uninstaller.list.titles, titlesInListingOrder());
+    const std::vector<std::string> scripts = scriptsInListingOrder();
+    ASSERT_EQ(uninstaller.install.appCount(), static_cast<int>(scripts.size()));
+    for (std::size_t k = 0; k < scripts.size(); ++k)
+        EXPECT_EQ(uninstaller.install.scriptNames()[k + 1], scripts[k]);
+    // Three applications: none is chosen for the user.
+    EXPECT_EQ(uninstaller.list.selectedCount(), 0);
+    EXPECT_FALSE(uninstaller.dialog.removeEnabled);
+    EXPECT_EQ(uninstaller.dialog.caption, engine::kInstallTitle);
+    EXPECT_EQ(uninstaller.install.getVariableValue("windowMenuPrograms"), programs);
+    EXPECT_EQ(uninstaller.install.getVariableValue("WINDOWDRIVE"), windowsFolder().substr(0, 2));
+
+    EXPECT_EQ(tree(options.installDir), expectedInstallTree(allTitles()));
+    EXPECT_EQ(tree(startMenuFolder()), expectedStartMenuTree(allTitles()));
+    for (const demo::Application& a : layout.apps) expectFileTypes(a, true);
+    expectProductKeys(true);
+    expectSentinelsUntouched();
+}
+
+TEST_F(RemovalOnWine, RemovingSomeApplicationsThenAllLeavesNothingOfTheProduct) {
+    lay();
+    {
+        Headless uninstaller;
+        uninstaller.selectTitle("QUOB Painter");
+        ASSERT_TRUE(uninstaller.dialog.removeEnabled);
+        const engine::RemovalOutcome outcome = uninstaller.install.ok_Click();
+        EXPECT_TRUE(outcome.completed);
+        EXPECT_EQ(outcome.message, engine::kClosingMessage);
+        EXPECT_TRUE(uninstaller.dialog.hidden);
+        EXPECT_EQ(uninstaller.progress.subjects, std::vector<std::string>{"QUOB Painter"});
+        EXPECT_TRUE(uninstaller.progress.closed);
+    }
+    const std::set<std::string> kept = {"QUOB Reader", "QUOB Tunes"};
+    EXPECT_EQ(tree(options.installDir), expectedInstallTree(kept));
+    EXPECT_EQ(tree(startMenuFolder()), expectedStartMenuTree(kept));
+    expectFileTypes(app("QUOB Painter"), false);
+    expectFileTypes(app("QUOB Reader"), true);
+    expectFileTypes(app("QUOB Tunes"), true);
+    expectProductKeys(true);
+    expectSentinelsUntouched();
+
+    {
+        Headless uninstaller;
+        // The removed application's script went with it.
+        EXPECT_EQ(uninstaller.list.titles, titlesInListingOrder());
+        EXPECT_EQ(
+            std::set<std::string>(uninstaller.list.titles.begin(), uninstaller.list.titles.end()),
+            kept);
+        uninstaller.list.selectAll();
+        uninstaller.install.List1_Click();
+        const engine::RemovalOutcome outcome = uninstaller.install.ok_Click();
+        EXPECT_TRUE(outcome.completed);
+        EXPECT_EQ(outcome.message, engine::kClosingMessage);
+        EXPECT_EQ(uninstaller.progress.subjects, uninstaller.list.titles);  // in list order
+    }
+    expectNothingOfTheProduct();
+    EXPECT_TRUE(folderExists(scratch));
+    expectSentinelsUntouched();
+}
+
+TEST_F(RemovalOnWine, ASingleApplicationIsChosenAtOnceAndRemovedWithTheProduct) {
+    options.apps = 1;
+    lay("--apps 1");
+    Headless uninstaller;
+    ASSERT_EQ(uninstaller.list.titles, std::vector<std::string>{"QUOB Reader"});
+    EXPECT_TRUE(uninstaller.list.isSelected(0));
+    EXPECT_TRUE(uninstaller.dialog.removeEnabled);
+
+    const engine::RemovalOutcome outcome = uninstaller.install.ok_Click();
+    EXPECT_TRUE(outcome.completed);
+    expectNothingOfTheProduct();
+    expectSentinelsUntouched();
+}
+
+TEST_F(RemovalOnWine, WithoutTheProductKeyNothingIsListedOrDeleted) {
+    lay("--no-product-key");
+    Headless uninstaller;
+    EXPECT_EQ(uninstaller.list.count(), 0);
+    EXPECT_FALSE(uninstaller.dialog.removeEnabled);
+    EXPECT_EQ(uninstaller.install.installDir(), "");
+    EXPECT_EQ(tree(options.installDir), expectedInstallTree(allTitles()));
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, demo::kUninstallKey));
+    expectSentinelsUntouched();
+}
+
+// The removal of every application leaves the product's install folder with
+// what only the product clean-up removes; a partial removal stops there.
+TEST_F(RemovalOnWine, RemovingEveryApplicationOneRunAtATimeLeavesTheProductItself) {
+    lay();
+    std::set<std::string> kept = allTitles();
+    for (const char* title : {"QUOB Tunes", "QUOB Reader"}) {
+        Headless uninstaller;
+        uninstaller.selectTitle(title);
+        ASSERT_TRUE(uninstaller.install.ok_Click().completed);
+        kept.erase(title);
+        EXPECT_EQ(tree(options.installDir), expectedInstallTree(kept)) << "after " << title;
+    }
+    {
+        // The last one is the only one listed, so it is chosen already, and
+        // with it every listed application: the product goes too.
+        Headless uninstaller;
+        ASSERT_EQ(uninstaller.list.titles, std::vector<std::string>{"QUOB Painter"});
+        ASSERT_TRUE(uninstaller.install.ok_Click().completed);
+    }
+    expectNothingOfTheProduct();
+    expectSentinelsUntouched();
+}
+
+}  // namespace

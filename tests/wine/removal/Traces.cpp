@@ -1,0 +1,219 @@
+#include "Traces.h"
+
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "tools/demoproduct/DemoLayout.h"
+
+namespace removaltest {
+namespace {
+
+const char* const kShellFolders =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+std::string lower(std::string text) {
+    CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+bool startsWithNoCase(const std::string& text, const std::string& prefix) {
+    return text.size() >= prefix.size() && lower(text.substr(0, prefix.size())) == lower(prefix);
+}
+
+void collect(const std::string& root, const std::string& relative, std::set<std::string>& out) {
+    const std::string folder = relative.empty() ? root : root + "\\" + relative;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string path = relative.empty() ? name : relative + "\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out.insert("folder " + lower(path));
+            collect(root, path, out);
+        } else {
+            out.insert("file " + lower(path));
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+std::vector<std::string> subKeys(HKEY root) {
+    std::vector<std::string> names;
+    char name[512];
+    for (DWORD index = 0;; ++index) {
+        DWORD size = sizeof name;
+        LONG rc = RegEnumKeyExA(root, index, name, &size, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_MORE_DATA) continue;
+        if (rc != ERROR_SUCCESS) break;
+        names.emplace_back(name, size);
+    }
+    return names;
+}
+
+}  // namespace
+
+std::string windowsFolder() {
+    char buffer[MAX_PATH] = {};
+    GetWindowsDirectoryA(buffer, sizeof buffer);
+    std::string folder = buffer;
+    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    return folder;
+}
+
+std::string programsFolder() { return stringValue(HKEY_CURRENT_USER, kShellFolders, "Programs"); }
+
+std::string ownFolder() {
+    char buffer[MAX_PATH] = {};
+    std::string path(buffer, GetModuleFileNameA(nullptr, buffer, sizeof buffer));
+    return path.substr(0, path.find_last_of('\\'));
+}
+
+std::string ownName() {
+    char buffer[MAX_PATH] = {};
+    std::string path(buffer, GetModuleFileNameA(nullptr, buffer, sizeof buffer));
+    std::string name = path.substr(path.find_last_of('\\') + 1);
+    return name.substr(0, name.find_last_of('.'));
+}
+
+bool fileExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool folderExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void writeFile(const std::string& path, const std::string& contents) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string readFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string contents;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        contents.append(buffer, got);
+    CloseHandle(file);
+    return contents;
+}
+
+void makeFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
+
+void removeTree(const std::string& path) {
+    if (!folderExists(path)) return;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string child = path + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                removeTree(child);
+            } else {
+                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+std::set<std::string> tree(const std::string& root) {
+    std::set<std::string> entries;
+    collect(root, "", entries);
+    return entries;
+}
+
+bool keyExists(HKEY root, const std::string& subKey) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+std::string stringValue(HKEY root, const std::string& subKey, const std::string& name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "";
+    char buffer[2048] = {};
+    DWORD size = sizeof buffer - 1, type = 0;
+    LONG rc = RegQueryValueExA(key, name.empty() ? nullptr : name.c_str(), nullptr, &type,
+                               reinterpret_cast<BYTE*>(buffer), &size);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS && type == REG_SZ ? std::string(buffer) : std::string();
+}
+
+void setStringValue(HKEY root, const std::string& subKey, const std::string& value) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(key);
+}
+
+void deleteKeyTree(HKEY root, const std::string& subKey) { SHDeleteKeyA(root, subKey.c_str()); }
+
+int runProgram(const std::string& commandLine, const std::string& outputPath) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (output == INVALID_HANDLE_VALUE) return -1;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine;
+    BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                  &startup, &process);
+    CloseHandle(output);
+    if (!started) return -1;
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    else
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
+void wipeProduct() {
+    const std::string installDir = stringValue(HKEY_LOCAL_MACHINE, demo::kProductKey);
+    // Only a folder that is plainly the product's own goes with it.
+    const std::string ownName = "\\CORVALUNE QUOB Demo";
+    if (installDir.size() > ownName.size() + 3 &&
+        lower(installDir.substr(installDir.size() - ownName.size())) == lower(ownName))
+        removeTree(installDir);
+    deleteKeyTree(HKEY_LOCAL_MACHINE, demo::kProductKey);
+    deleteKeyTree(HKEY_LOCAL_MACHINE, demo::kUninstallKey);
+    for (const std::string& name : subKeys(HKEY_CLASSES_ROOT)) {
+        if (startsWithNoCase(name, demo::kFileTypePrefix) ||
+            (name.size() > 1 && name[0] == '.' &&
+             startsWithNoCase(stringValue(HKEY_CLASSES_ROOT, name), demo::kFileTypePrefix)))
+            deleteKeyTree(HKEY_CLASSES_ROOT, name);
+    }
+    const std::string programs = programsFolder();
+    if (!programs.empty()) removeTree(programs + "\\" + demo::kStartMenuFolder);
+}
+
+}  // namespace removaltest
