@@ -1,0 +1,231 @@
+#include "app/Install.h"
+
+#include <vector>
+
+#include "app/Module1.h"
+#include "app/frmProgress.h"
+
+namespace app {
+
+namespace {
+
+// Layout in twips, positions within the containing window's inner area.
+constexpr int kInnerWidth = 4380, kInnerHeight = 2595;
+constexpr int kFrameLeft = 45, kFrameTop = 105, kFrameWidth = 4275, kFrameHeight = 1980;
+constexpr int kListLeft = 90, kListTop = 270, kListWidth = 4095, kListHeight = 1620;
+constexpr int kOkLeft = 1815, kExitLeft = 3090, kButtonTop = 2175;
+constexpr int kButtonWidth = 1215, kButtonHeight = 360;
+
+// Shown as a fixed dialog: caption and a reduced system menu, not sizable.
+// Not WS_CLIPCHILDREN: the frame paints only its outline and caption, the
+// dialog's face shows through it.
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+}  // namespace
+
+HFONT createFont(const char* face, double points, int weight) {
+    const int height = -static_cast<int>(points * Module1::screenDpi() / 72.0 + 0.5);
+    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+HFONT dialogFont() {
+    static HFONT font = [] {
+        NONCLIENTMETRICSA metrics{};
+        metrics.cbSize = sizeof metrics;
+        if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+            return CreateFontIndirectA(&metrics.lfMessageFont);
+        return createFont("MS Shell Dlg", 8, FW_NORMAL);
+    }();
+    return font;
+}
+
+void restrictSystemMenu(HWND window) {
+    HMENU menu = GetSystemMenu(window, FALSE);
+    if (!menu) return;
+    for (UINT item : {SC_RESTORE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE})
+        DeleteMenu(menu, item, MF_BYCOMMAND);
+    EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+}
+
+Install::Install(platform::Platform platform, frmProgress& progress)
+    : engine_(platform, *this, *this, progress) {}
+
+Install::~Install() {
+    if (frameFont_) DeleteObject(frameFont_);
+}
+
+void Install::load(HWND owner) {
+    registerClass(kClassName, programIcon());
+    const SIZE outer = outerSize(Module1::twipsToPixels(kInnerWidth),
+                                 Module1::twipsToPixels(kInnerHeight), kStyle, kExStyle);
+    create(kExStyle, kClassName, "install", kStyle, 0, 0, outer.cx, outer.cy, owner);
+    if (!hwnd_) Module1::failAndEnd("The main dialog could not be created");
+    restrictSystemMenu(hwnd_);
+    createControls();
+    Module1::dialogWindow = hwnd_;
+    Module1::guarded([this] { Form_Load(); });
+}
+
+void Install::createControls() {
+    dialogFont_ = dialogFont();
+    frameFont_ = createFont("MS Sans Serif", 8.25, FW_BOLD);
+    // Creation order is the tab order: Remove, Exit, the frame (no stop), the list.
+    ok_ = createControl("BUTTON", "&Remove", BS_PUSHBUTTON | WS_TABSTOP, kIdOk, kOkLeft, kButtonTop,
+                        kButtonWidth, kButtonHeight, dialogFont_);
+    exit_ = createControl("BUTTON", "E&xit", BS_PUSHBUTTON | WS_TABSTOP, kIdExit, kExitLeft,
+                          kButtonTop, kButtonWidth, kButtonHeight, dialogFont_);
+    frame1_ = createControl("BUTTON", "Application(s) found", BS_GROUPBOX, kIdFrame1, kFrameLeft,
+                            kFrameTop, kFrameWidth, kFrameHeight, frameFont_);
+    // The list sits inside the frame; it is the dialog's own child, placed at
+    // the frame's position plus its own, so its notifications reach the dialog.
+    list1_ = createControl(
+        "LISTBOX", "",
+        LBS_MULTIPLESEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
+        kIdList1, kFrameLeft + kListLeft, kFrameTop + kListTop, kListWidth, kListHeight,
+        dialogFont_);
+}
+
+HWND Install::createControl(const char* className, const char* text, DWORD style, int id, int left,
+                            int top, int width, int height, HFONT font) {
+    const int x = Module1::twipsToPixels(left), y = Module1::twipsToPixels(top);
+    const int w = Module1::twipsToPixels(left + width) - x;
+    const int h = Module1::twipsToPixels(top + height) - y;
+    HWND control = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
+                                   hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   GetModuleHandleA(nullptr), nullptr);
+    if (!control) Module1::failAndEnd("A control of the main dialog could not be created");
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
+}
+
+void Install::showInside(HWND parent) {
+    // A child window keeps its position, which now counts from the
+    // backdrop's inner top-left corner: the screen's, as the backdrop covers it.
+    const LONG style = GetWindowLongA(hwnd_, GWL_STYLE);
+    SetWindowLongA(hwnd_, GWL_STYLE, (style & ~WS_POPUP) | WS_CHILD);
+    SetParent(hwnd_, parent);
+    ShowWindow(hwnd_, SW_SHOW);
+    // A child window's caption is never activated by the system; it stands
+    // for the program's one active dialog, so draw it active.
+    SendMessageA(hwnd_, WM_NCACTIVATE, TRUE, 0);
+    restoreFocus();
+}
+
+void Install::restoreFocus() {
+    if (!hwnd_ || !IsWindowVisible(hwnd_)) return;
+    HWND target = lastFocus_;
+    if (!target || !IsWindow(target) || !IsWindowEnabled(target))
+        target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    if (target) SetFocus(target);
+}
+
+// ---- handlers
+
+void Install::Form_Load() { engine_.Form_Load(); }
+
+void Install::List1_Click() { engine_.List1_Click(); }
+
+void Install::ok_Click() {
+    const engine::RemovalOutcome outcome = engine_.ok_Click();
+    if (!outcome.completed) Module1::failAndEnd(outcome.message);
+    Module1::messageBox(outcome.message, MB_OK | MB_ICONINFORMATION, Module1::programTitle);
+    Module1::endAtOnce();
+}
+
+void Install::Exit_Click() {
+    const std::string question = "Are you sure you want to exit the " + Module1::programTitle + "?";
+    if (Module1::messageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES) Module1::endAtOnce();
+    restoreFocus();
+}
+
+LRESULT Install::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam), code = HIWORD(wParam);
+            if (id == kIdOk && code == BN_CLICKED)
+                ok_Click();
+            else if (id == kIdExit && code == BN_CLICKED)
+                Exit_Click();
+            else if (id == kIdList1 && code == LBN_SELCHANGE)
+                List1_Click();
+            if (id == kIdOk || id == kIdExit || id == kIdList1) {
+                HWND focus = GetFocus();
+                if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+            }
+            return 0;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            // The frame's caption and the buttons sit on the dialog's own face.
+            SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        case WM_PRINTCLIENT: {
+            // Themed controls ask for the dialog's face to draw themselves over.
+            RECT r;
+            GetClientRect(hwnd_, &r);
+            FillRect(reinterpret_cast<HDC>(wParam), &r, GetSysColorBrush(COLOR_BTNFACE));
+            return 0;
+        }
+        case WM_SETFOCUS:
+            restoreFocus();
+            return 0;
+        case WM_NCACTIVATE:
+            // Keep the caption drawn active while the dialog is the backdrop's child.
+            if (GetWindowLongA(hwnd_, GWL_STYLE) & WS_CHILD)
+                return defaultHandling(message, TRUE, lParam);
+            break;
+        case WM_CLOSE:
+            // Only Remove and Exit leave the dialog.
+            return 0;
+        default:
+            break;
+    }
+    return defaultHandling(message, wParam, lParam);
+}
+
+// ---- engine::DialogView
+
+void Install::centerForm() { Module1::centerForm(hwnd_); }
+
+void Install::setCaption(const std::string& caption) { SetWindowTextA(hwnd_, caption.c_str()); }
+
+void Install::setRemoveEnabled(bool enabled) { EnableWindow(ok_, enabled ? TRUE : FALSE); }
+
+void Install::hide() { ShowWindow(hwnd_, SW_HIDE); }
+
+void Install::processPendingEvents() { Module1::processPendingEvents(); }
+
+// ---- engine::ApplicationList
+
+void Install::append(const std::string& title) {
+    SendMessageA(list1_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title.c_str()));
+}
+
+int Install::count() const { return static_cast<int>(SendMessageA(list1_, LB_GETCOUNT, 0, 0)); }
+
+bool Install::isSelected(int index) const {
+    return SendMessageA(list1_, LB_GETSEL, static_cast<WPARAM>(index), 0) > 0;
+}
+
+int Install::selectedCount() const {
+    const LRESULT n = SendMessageA(list1_, LB_GETSELCOUNT, 0, 0);
+    return n > 0 ? static_cast<int>(n) : 0;
+}
+
+void Install::select(int index) {
+    SendMessageA(list1_, LB_SETSEL, TRUE, static_cast<LPARAM>(index));
+}
+
+std::string Install::text(int index) const {
+    const LRESULT length = SendMessageA(list1_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length <= 0) return {};
+    std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
+    const LRESULT got = SendMessageA(list1_, LB_GETTEXT, static_cast<WPARAM>(index),
+                                     reinterpret_cast<LPARAM>(buffer.data()));
+    return got > 0 ? std::string(buffer.data(), static_cast<size_t>(got)) : std::string();
+}
+
+}  // namespace app

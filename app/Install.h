@@ -1,0 +1,90 @@
+// The main dialog `Install`: the framed list of applications and the Remove
+// and Exit buttons. It owns the run's state (engine::Install) and is the
+// window side of it: the list box, the caption, the Remove button's state.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/Window.h"
+#include "engine/Install.h"
+#include "engine/Views.h"
+#include "platform/Platform.h"
+
+namespace app {
+
+class frmProgress;
+
+class Install final : public Window, public engine::DialogView, public engine::ApplicationList {
+public:
+    Install(platform::Platform platform, frmProgress& progress);
+    ~Install() override;
+
+    // Creates the window hidden, with its controls, and runs its load.
+    void load(HWND owner);
+
+    // Makes the dialog a child window of `parent` and shows it.
+    void showInside(HWND parent);
+
+    // Gives the keyboard focus back to the dialog's control that last had it.
+    void restoreFocus();
+
+    std::string getVariableValue(const std::string& whatVar) const {
+        return engine_.getVariableValue(whatVar);
+    }
+
+    // ---- handlers
+    void Form_Load();
+    void List1_Click();
+    void ok_Click();
+    void Exit_Click();
+
+    // ---- engine::DialogView
+    void centerForm() override;
+    void setCaption(const std::string& caption) override;
+    void setRemoveEnabled(bool enabled) override;
+    void hide() override;
+    void processPendingEvents() override;
+
+    // ---- engine::ApplicationList: List1
+    void append(const std::string& title) override;
+    int count() const override;
+    bool isSelected(int index) const override;
+    int selectedCount() const override;
+    void select(int index) override;
+    std::string text(int index) const override;
+
+    // Control identifiers; none is IDOK or IDCANCEL, so Enter and Escape
+    // press nothing: neither button is the default or the cancel button.
+    enum : int { kIdOk = 101, kIdExit = 102, kIdFrame1 = 103, kIdList1 = 104 };
+
+    static constexpr const char* kClassName = "Install";
+
+protected:
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void createControls();
+    HWND createControl(const char* className, const char* text, DWORD style, int id, int left,
+                       int top, int width, int height, HFONT font);
+
+    engine::Install engine_;
+    HWND ok_ = nullptr;
+    HWND exit_ = nullptr;
+    HWND frame1_ = nullptr;
+    HWND list1_ = nullptr;
+    HWND lastFocus_ = nullptr;
+    HFONT dialogFont_ = nullptr;
+    HFONT frameFont_ = nullptr;
+};
+
+// The default dialog font and a font given in points, at the screen's DPI.
+HFONT createFont(const char* face, double points, int weight);
+HFONT dialogFont();
+
+// Takes the window's system menu down to Move, with Close greyed: the
+// program offers no way out of its windows but its own buttons.
+void restrictSystemMenu(HWND window);
+
+}  // namespace app

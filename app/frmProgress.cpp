@@ -1,0 +1,66 @@
+#include "app/frmProgress.h"
+
+#include "app/Install.h"
+#include "app/Module1.h"
+
+namespace app {
+
+namespace {
+
+// Layout in twips.
+constexpr int kInnerWidth = 5370, kInnerHeight = 525;
+constexpr int kLabelLeft = 240, kLabelTop = 150, kLabelWidth = 4755, kLabelHeight = 210;
+
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
+
+}  // namespace
+
+void frmProgress::Form_Load() {
+    registerClass(kClassName, programIcon());
+    const SIZE outer = outerSize(Module1::twipsToPixels(kInnerWidth),
+                                 Module1::twipsToPixels(kInnerHeight), kStyle, kExStyle);
+    const std::string caption = install_.getVariableValue("installtitle");
+    create(kExStyle, kClassName, caption.c_str(), kStyle, 0, 0, outer.cx, outer.cy,
+           Module1::ownerWindow);
+    if (!hwnd_) Module1::failAndEnd("The progress window could not be created");
+    restrictSystemMenu(hwnd_);
+
+    const int x = Module1::twipsToPixels(kLabelLeft), y = Module1::twipsToPixels(kLabelTop);
+    // SS_NOPREFIX: an "&" in an application's title is shown as it is.
+    fname_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, x, y,
+                             Module1::twipsToPixels(kLabelLeft + kLabelWidth) - x,
+                             Module1::twipsToPixels(kLabelTop + kLabelHeight) - y, hwnd_, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(fname_, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont()), FALSE);
+    Module1::centerForm(hwnd_);
+}
+
+void frmProgress::removing(const std::string& subject) {
+    if (!hwnd_) Form_Load();
+    SetWindowTextA(fname_, ("Removing " + subject).c_str());
+    Module1::processPendingEvents();
+}
+
+void frmProgress::show() {
+    if (!hwnd_) Form_Load();
+    ShowWindow(hwnd_, SW_SHOW);
+    UpdateWindow(hwnd_);
+}
+
+void frmProgress::close() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    fname_ = nullptr;
+}
+
+LRESULT frmProgress::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Only the removal run closes this window.
+    if (message == WM_CLOSE) return 0;
+    if (message == WM_CTLCOLORSTATIC) {
+        SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    return defaultHandling(message, wParam, lParam);
+}
+
+}  // namespace app
