@@ -1,5 +1,6 @@
-// SSE2 path: 16 pixels per compare. Mask bits come from movemask and are put
-// in mask order with a byte-wise bit reversal; a row's last pixels are handled
+// SSE2 path: 16 pixels per compare. Whole blocks of 64 pixels get their mask
+// bytes from weighted sums; shorter runs from movemask, put in mask order
+// with a byte-wise bit reversal; a row's last pixels are handled
 // by one more vector that ends exactly at the row's last pixel, so nothing
 // past the row is read for the mask or written at all.
 #include <emmintrin.h>
@@ -24,6 +25,21 @@ SSE2_CODE inline uint32_t bitsOf(__m128i equal) {
     return static_cast<uint32_t>(_mm_movemask_epi8(equal));
 }
 
+// The eight mask bytes of 64 pixels from four compare results: each compare
+// byte keeps its bit of the mask byte (first pixel 0x80 .. eighth 0x01), a
+// sum of absolute differences adds each group of eight into its byte, and
+// two packs put the eight bytes in order.
+SSE2_CODE inline __m128i maskBytesOf64(__m128i e0, __m128i e1, __m128i e2, __m128i e3) {
+    const __m128i weights = _mm_set1_epi64x(0x0102040810204080LL);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i s0 = _mm_sad_epu8(_mm_and_si128(e0, weights), zero);
+    const __m128i s1 = _mm_sad_epu8(_mm_and_si128(e1, weights), zero);
+    const __m128i s2 = _mm_sad_epu8(_mm_and_si128(e2, weights), zero);
+    const __m128i s3 = _mm_sad_epu8(_mm_and_si128(e3, weights), zero);
+    const __m128i words = _mm_packs_epi32(_mm_packs_epi32(s0, s1), _mm_packs_epi32(s2, s3));
+    return _mm_packus_epi16(words, words);
+}
+
 // Transparent pixels become 0; pixels of index 0 that aren't transparent
 // take the substitute index; the rest stay.
 SSE2_CODE inline __m128i rewritten(__m128i v, __m128i isTransparent, __m128i isZero,
@@ -36,10 +52,17 @@ SSE2_CODE inline __m128i rewritten(__m128i v, __m128i isTransparent, __m128i isZ
 SSE2_CODE void zeroModeRow(const uint8_t* row, size_t width, uint8_t* maskRow) {
     const __m128i zero = _mm_setzero_si128();
     size_t x = 0;
-    for (; x + 32 <= width; x += 32) {
+    for (; x + 64 <= width; x += 64) {
+        const __m128i bytes = maskBytesOf64(
+            _mm_cmpeq_epi8(load16(row + x), zero), _mm_cmpeq_epi8(load16(row + x + 16), zero),
+            _mm_cmpeq_epi8(load16(row + x + 32), zero), _mm_cmpeq_epi8(load16(row + x + 48), zero));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(maskRow + x / 8), bytes);
+    }
+    if (x + 32 <= width) {
         const uint32_t bits = bitsOf(_mm_cmpeq_epi8(load16(row + x), zero)) |
                               bitsOf(_mm_cmpeq_epi8(load16(row + x + 16), zero)) << 16;
         storeU32(maskRow + x / 8, msbFirstBytes(bits));
+        x += 32;
     }
     if (x + 16 <= width) {
         storeU16(maskRow + x / 8, msbFirstBytes(bitsOf(_mm_cmpeq_epi8(load16(row + x), zero))));
@@ -71,7 +94,19 @@ SSE2_CODE void transparentModeRow(uint8_t* row, size_t width, uint8_t* maskRow,
     }
 
     size_t x = 0;
-    for (; x + 32 <= width; x += 32) {
+    for (; x + 64 <= width; x += 64) {
+        __m128i isTransparent[4];
+        for (int i = 0; i < 4; ++i) {
+            const __m128i v = load16(row + x + 16 * i);
+            isTransparent[i] = _mm_cmpeq_epi8(v, transparent);
+            store16(row + x + 16 * i,
+                    rewritten(v, isTransparent[i], _mm_cmpeq_epi8(v, zero), substitute));
+        }
+        _mm_storel_epi64(
+            reinterpret_cast<__m128i*>(maskRow + x / 8),
+            maskBytesOf64(isTransparent[0], isTransparent[1], isTransparent[2], isTransparent[3]));
+    }
+    if (x + 32 <= width) {
         const __m128i v0 = load16(row + x);
         const __m128i v1 = load16(row + x + 16);
         const __m128i t0 = _mm_cmpeq_epi8(v0, transparent);
@@ -79,6 +114,7 @@ SSE2_CODE void transparentModeRow(uint8_t* row, size_t width, uint8_t* maskRow,
         store16(row + x, rewritten(v0, t0, _mm_cmpeq_epi8(v0, zero), substitute));
         store16(row + x + 16, rewritten(v1, t1, _mm_cmpeq_epi8(v1, zero), substitute));
         storeU32(maskRow + x / 8, msbFirstBytes(bitsOf(t0) | bitsOf(t1) << 16));
+        x += 32;
     }
     if (x + 16 <= width) {
         const __m128i v = load16(row + x);
