@@ -26,9 +26,11 @@ std::string joinPath(const std::string& base, const std::string& subKey) {
 
 }  // namespace
 
-FakeRegistry::FakeRegistry() : FakeRegistry(ownLog_) {}
+FakeRegistry::FakeRegistry() : log_(&ownLog_) { addRoots(); }
 
-FakeRegistry::FakeRegistry(OperationLog& log) : log_(&log) {
+FakeRegistry::FakeRegistry(OperationLog& log) : log_(&log) { addRoots(); }
+
+void FakeRegistry::addRoots() {
     for (HKey root :
          {platform::kHkeyClassesRoot, platform::kHkeyCurrentUser, platform::kHkeyLocalMachine}) {
         auto key = std::make_shared<Key>();

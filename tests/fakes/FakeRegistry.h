@@ -123,6 +123,7 @@ private:
     };
 
     // Splits a key path; false for a bad path (leading "\", empty names).
+    void addRoots();
     static bool splitPath(const std::string& path, std::vector<std::string>& names);
     std::shared_ptr<Key> rootKey(platform::HKey root) const;
     std::shared_ptr<Key> findKey(platform::HKey root, const std::string& path) const;

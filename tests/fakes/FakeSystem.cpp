@@ -15,11 +15,9 @@ std::string upperText(std::string text) {
 
 }  // namespace
 
-FakeSystem::FakeSystem() : FakeSystem(ownLog_) {}
+FakeSystem::FakeSystem() : log_(&ownLog_) {}
 
-FakeSystem::FakeSystem(OperationLog& log) : log_(&log) {
-    driveTypes_["C:\\"] = platform::kDriveFixed;
-}
+FakeSystem::FakeSystem(OperationLog& log) : log_(&log) {}
 
 std::uint32_t FakeSystem::folderQuery(const char* what, const std::string& folder, bool fail,
                                       char* buffer, std::uint32_t size) {
@@ -67,7 +65,7 @@ std::string FakeSystem::programName() {
     return programName_;
 }
 
-FakeShell::FakeShell() : FakeShell(ownLog_) {}
+FakeShell::FakeShell() : log_(&ownLog_) {}
 
 FakeShell::FakeShell(OperationLog& log) : log_(&log) {}
 

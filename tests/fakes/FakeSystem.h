@@ -49,7 +49,8 @@ private:
     std::string systemFolder_ = "C:\\WINDOWS\\SYSTEM";
     bool failWindows_ = false;
     bool failSystem_ = false;
-    std::map<std::string, std::uint32_t> driveTypes_;  // by upper-cased root
+    std::map<std::string, std::uint32_t> driveTypes_{
+        {"C:\\", platform::kDriveFixed}};  // by upper-cased root
     std::string programFolder_ = "C:\\prod";
     std::string programName_ = "sprellow";
 };

@@ -6,7 +6,7 @@ namespace fakes {
 
 // ---- list
 
-FakeApplicationList::FakeApplicationList() : FakeApplicationList(ownLog_) {}
+FakeApplicationList::FakeApplicationList() : log_(&ownLog_) {}
 
 FakeApplicationList::FakeApplicationList(OperationLog& log) : log_(&log) {}
 
@@ -64,7 +64,7 @@ std::vector<int> FakeApplicationList::selectedIndices() const {
 
 // ---- dialog
 
-FakeDialogView::FakeDialogView() : FakeDialogView(ownLog_) {}
+FakeDialogView::FakeDialogView() : log_(&ownLog_) {}
 
 FakeDialogView::FakeDialogView(OperationLog& log) : log_(&log) {}
 
@@ -96,7 +96,7 @@ void FakeDialogView::processPendingEvents() {
 
 // ---- progress
 
-FakeProgressView::FakeProgressView() : FakeProgressView(ownLog_) {}
+FakeProgressView::FakeProgressView() : log_(&ownLog_) {}
 
 FakeProgressView::FakeProgressView(OperationLog& log) : log_(&log) {}
 
