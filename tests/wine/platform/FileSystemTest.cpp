@@ -285,6 +285,21 @@ TEST_F(FilesOnWine, DeletionAtRestartIsScheduled) {
     writeFile(scratch / "later.exe", "");
     EXPECT_EQ(files.scheduleDeleteAtRestart(scratch / "later.exe"), 0);
     EXPECT_TRUE(exists(scratch / "later.exe"));  // still there until the restart
+
+    // The system keeps the request with the machine's session settings.
+    HKEY session = nullptr;
+    ASSERT_EQ(
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
+                      KEY_QUERY_VALUE, &session),
+        ERROR_SUCCESS);
+    std::string pending(1 << 16, '\0');
+    DWORD size = static_cast<DWORD>(pending.size());
+    const LONG status = RegQueryValueExA(session, "PendingFileRenameOperations", nullptr, nullptr,
+                                         reinterpret_cast<BYTE*>(pending.data()), &size);
+    RegCloseKey(session);
+    ASSERT_EQ(status, ERROR_SUCCESS);
+    pending.resize(size);
+    EXPECT_NE(pending.find(scratch / "later.exe"), std::string::npos);
 }
 
 }  // namespace

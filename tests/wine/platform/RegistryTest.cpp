@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "Scratch.h"
@@ -123,6 +124,39 @@ TEST_F(RegistryOnWine, QueryFollowsTheTwoCallSizeProtocol) {
     EXPECT_EQ(std::string(reinterpret_cast<char*>(fits), size), std::string("hello\0", 6));
 }
 
+// The real registry, with the value rewritten longer between the first and
+// the second query of a read.
+class GrowingValue : public platform::Registry {
+public:
+    GrowingValue(platform::Registry& real, std::function<void()> grow)
+        : real_(real), grow_(std::move(grow)) {}
+
+    Status openKey(HKey root, const std::string& subKey, std::uint32_t options,
+                   std::uint32_t access, HKey& result) override {
+        return real_.openKey(root, subKey, options, access, result);
+    }
+    Status queryValue(HKey key, const std::string& valueName, std::uint32_t* type,
+                      std::uint8_t* data, std::uint32_t* size) override {
+        if (data != nullptr) grow_();
+        return real_.queryValue(key, valueName, type, data, size);
+    }
+    Status deleteKey(HKey key, const std::string& subKey) override {
+        return real_.deleteKey(key, subKey);
+    }
+    Status closeKey(HKey key) override { return real_.closeKey(key); }
+
+private:
+    platform::Registry& real_;
+    std::function<void()> grow_;
+};
+
+TEST_F(RegistryOnWine, ValueThatGrowsBetweenTheTwoQueriesReadsAsEmpty) {
+    regAdd("Growing", "REG_SZ", "short");
+    GrowingValue growing(registry, [&] { regAdd("Growing", "REG_SZ", "rather longer now"); });
+    EXPECT_EQ(sysenv::regQueryString(growing, "Growing", handle), "");
+    EXPECT_EQ(read("Growing"), "rather longer now");
+}
+
 TEST_F(RegistryOnWine, MissingValueFailsWithNoTypeAndNoSize) {
     std::uint32_t type = 77;
     std::uint32_t size = 5;
@@ -177,6 +211,37 @@ TEST_F(RegistryOnWine, DeletingAnOpenKeyFailsWhileItHasSubkeys) {
               0);
     EXPECT_EQ(registry.deleteKey(parent, ""), 0);  // a leaf now
     EXPECT_EQ(registry.closeKey(parent), 0);
+}
+
+TEST_F(RegistryOnWine, HandleOfADeletedKeyFailsWithKeyDeleted) {
+    ASSERT_EQ(reg("add \"" + key.regPath() + "\\Doomed\" /ve /t REG_SZ /d \"x\" /f"), 0);
+    HKey first = 0;
+    HKey second = 0;
+    const std::string doomed = key.subKey() + "\\Doomed";
+    ASSERT_EQ(
+        registry.openKey(platform::kHkeyCurrentUser, doomed, 0, platform::kKeyAllAccess, first), 0);
+    ASSERT_EQ(
+        registry.openKey(platform::kHkeyCurrentUser, doomed, 0, platform::kKeyAllAccess, second),
+        0);
+    EXPECT_EQ(registry.deleteKey(first, ""), 0);
+
+    constexpr Status kErrorKeyDeleted = 1018;
+    std::uint32_t size = 0;
+    EXPECT_EQ(registry.queryValue(second, "", nullptr, nullptr, &size), kErrorKeyDeleted);
+    EXPECT_EQ(sysenv::regQueryString(registry, "", second), "");
+    EXPECT_EQ(registry.deleteKey(second, ""), kErrorKeyDeleted);
+    EXPECT_EQ(registry.closeKey(first), 0);
+    EXPECT_EQ(registry.closeKey(second), 0);
+    EXPECT_EQ(registry.closeKey(second), platform::kErrorInvalidHandle);  // closed already
+}
+
+TEST_F(RegistryOnWine, KeyPathWithALeadingSeparatorIsABadPath) {
+    HKey untouched = 0;
+    constexpr Status kErrorBadPathname = 161;
+    EXPECT_EQ(registry.openKey(platform::kHkeyCurrentUser, "\\" + key.subKey(), 0,
+                               platform::kKeyAllAccess, untouched),
+              kErrorBadPathname);
+    EXPECT_EQ(untouched, 0u);
 }
 
 TEST(RegistryRootsOnWine, MachineKeysOpenWithFullAccess) {

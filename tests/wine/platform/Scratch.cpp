@@ -5,9 +5,12 @@
 namespace winetest {
 
 std::string uniqueName(const char* stem) {
+    // Wine hands out the same process ids in every session, so the start time
+    // tells runs apart too.
+    static const std::string run =
+        std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount() % 100000);
     static unsigned counter = 0;
-    return std::string(stem) + "-" + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(++counter);
+    return std::string(stem) + "-" + run + "-" + std::to_string(++counter);
 }
 
 ScratchFolder::ScratchFolder() : path_("C:\\" + uniqueName("sprellow-test")) {
@@ -33,27 +36,45 @@ ScratchKey::~ScratchKey() {
     RegDeleteKeyA(root_, subKey_.c_str());
 }
 
-int runProgram(const std::string& commandLine, const std::string& outputPath) {
+int runProgram(const std::string& commandLine, std::string* output) {
+    // The output goes through a pipe, not a file: the console host that Wine
+    // starts beside a console program holds its standard handles for a moment
+    // after the program ends, and a file would stay undeletable meanwhile.
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    const std::string target = outputPath.empty() ? std::string("NUL") : outputPath;
-    HANDLE output = CreateFileA(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (output == INVALID_HANDLE_VALUE) return -1;
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 1 << 16)) return -1;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
 
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = output;
-    startup.hStdError = output;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
     PROCESS_INFORMATION process{};
     std::string line = commandLine;  // CreateProcessA may write into it
     const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE,
                                         CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
-    CloseHandle(output);
-    if (!started) return -1;
+    CloseHandle(writeEnd);
+    if (!started) {
+        CloseHandle(readEnd);
+        return -1;
+    }
 
+    // What the tests run prints far less than the pipe holds, so the pipe is
+    // emptied once the program has ended, without waiting for its far end to
+    // close.
     WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD available = 0;
+    while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+        std::string chunk(available, '\0');
+        DWORD got = 0;
+        if (!ReadFile(readEnd, chunk.data(), available, &got, nullptr) || got == 0) break;
+        if (output) output->append(chunk, 0, got);
+    }
+    CloseHandle(readEnd);
+
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hThread);

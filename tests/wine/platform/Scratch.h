@@ -48,9 +48,9 @@ private:
     std::string subKey_;
 };
 
-// Runs a command line and returns its exit code (-1 if it can't start);
-// its output goes to `outputPath`, or nowhere when that is empty.
-int runProgram(const std::string& commandLine, const std::string& outputPath = {});
+// Runs a command line and returns its exit code (-1 if it can't start); what
+// it prints goes to `output` when that is given, else nowhere.
+int runProgram(const std::string& commandLine, std::string* output = nullptr);
 
 // Runs the prefix's own reg.exe with `arguments`.
 int reg(const std::string& arguments);
