@@ -175,7 +175,14 @@ FakeFileSystem::Folded FakeFileSystem::fold(const std::string& path, bool allowP
             if (!comps.empty()) comps.pop_back();
             continue;
         }
-        while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
+        // A name loses one final dot; the last name, unless a separator
+        // follows it, loses every final dot and blank.
+        if (part.size() >= 2 && part.back() == '.' && part[part.size() - 2] != '.') {
+            part.pop_back();
+        }
+        if (last && !f.trailingSeparator) {
+            while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
+        }
         if (part.empty()) continue;
         comps.push_back(part);
     }

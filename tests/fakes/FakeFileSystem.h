@@ -7,10 +7,12 @@
 //     and keep the spelling they were created with.
 //   - Paths are folded as Win32 folds them before the call reaches the file
 //     system: "/" counts as "\", doubled separators inside a path count as
-//     one, "." and ".." components are resolved, trailing dots and spaces of
-//     a name are dropped, "\x" is rooted at the current drive, "C:x" and "x"
-//     are relative to the current folder (C:\ by default). A trailing "\"
-//     is accepted after a folder and refused after a file (123).
+//     one, "." and ".." components are resolved, a name ending in one dot
+//     loses it ("prod." is "prod"), the last name loses all its trailing dots
+//     and blanks unless a "\" follows it (other names keep their blanks),
+//     "\x" is rooted at the current drive, "C:x" and "x" are relative to the
+//     current folder (C:\ by default). A trailing "\" is accepted after a
+//     folder and refused after a file (123).
 //   - A path beginning "\\" (a network path) names nothing here: 53. A
 //     component holding one of <>:"| or a control character is invalid: 123,
 //     as is a wildcard outside the last component of a pattern or in a path

@@ -109,6 +109,17 @@ TEST_F(FakeFileSystemTest, FoldsPathsAsWin32Does) {
               platform::kErrorInvalidName);
 }
 
+TEST_F(FakeFileSystemTest, TrailingDotsAndBlanksFollowWin32Rules) {
+    fs.addFile("C:\\prod\\a.del");
+    EXPECT_TRUE(fs.exists("C:\\prod\\a.del. . "));
+    EXPECT_TRUE(fs.exists("C:\\prod.\\a.del"));
+    EXPECT_FALSE(fs.exists("C:\\prod \\a.del"));  // blanks stay on inner names
+    fs.addFolder("C:\\blank \\");
+    EXPECT_TRUE(fs.isFolder("C:\\blank \\"));
+    EXPECT_FALSE(fs.exists("C:\\blank"));
+    EXPECT_EQ(fs.allPaths(), (Names{"C:\\", "C:\\blank ", "C:\\prod", "C:\\prod\\a.del"}));
+}
+
 TEST_F(FakeFileSystemTest, ReadWholeFileHonoursTheLimitAndLocks) {
     fs.addFile("C:\\p\\a.del", std::string("ab\0c", 4));
     std::string text = "old";
