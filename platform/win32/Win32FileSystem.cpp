@@ -123,9 +123,11 @@ Status Win32FileSystem::fileLength(const std::string& path, std::uint64_t& lengt
     // still has a length.
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return lastError();
-    // A folder has no length; it fails as opening it for reading would.
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return kErrorAccessDenied;
-    length = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    // A folder exists too, with the length 0 that the system reports for it:
+    // a folder named like a marker file counts as that marker.
+    length = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                 ? 0
+                 : (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return kErrorSuccess;
 }
 

@@ -158,7 +158,7 @@ TEST_F(FilesOnWine, ReadingWhatIsNoFileFails) {
     EXPECT_EQ(files.readWholeFile(scratch / "sub", 100, contents, length),
               platform::kErrorAccessDenied);
     EXPECT_EQ(files.fileLength(scratch / "absent.del", length), platform::kErrorFileNotFound);
-    EXPECT_EQ(files.fileLength(scratch / "sub", length), platform::kErrorAccessDenied);
+    EXPECT_EQ(files.fileLength(scratch / "absent\\x.del", length), platform::kErrorPathNotFound);
 }
 
 TEST_F(FilesOnWine, FileLengthCountsEvenAnEmptyFile) {
@@ -170,6 +170,10 @@ TEST_F(FilesOnWine, FileLengthCountsEvenAnEmptyFile) {
     setAttributes(scratch / "five", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(files.fileLength(scratch / "five", length), 0);
     EXPECT_EQ(length, 5u);
+    folder("can't delete.d");
+    length = 99;
+    EXPECT_EQ(files.fileLength(scratch / "can't delete.d", length), 0);  // a folder counts
+    EXPECT_EQ(length, 0u);
 }
 
 TEST_F(FilesOnWine, WildcardDeletionTakesHiddenAndSystemFilesButSkipsReadOnlyOnes) {
@@ -218,6 +222,9 @@ TEST_F(FilesOnWine, SingleFileDeletion) {
     EXPECT_EQ(files.deleteFile(scratch / "one"), platform::kErrorFileNotFound);
     EXPECT_EQ(files.deleteFile(scratch / "fixed"), platform::kErrorAccessDenied);
     EXPECT_TRUE(exists(scratch / "fixed"));
+    folder("sub");
+    EXPECT_EQ(files.deleteFile(scratch / "sub"), platform::kErrorAccessDenied);
+    EXPECT_TRUE(exists(scratch / "sub"));
 }
 
 TEST_F(FilesOnWine, OnlyAnEmptyFolderIsRemoved) {
@@ -232,6 +239,9 @@ TEST_F(FilesOnWine, OnlyAnEmptyFolderIsRemoved) {
     EXPECT_EQ(files.removeDirectory(scratch / "EMPTY"), 0);
     EXPECT_FALSE(exists(scratch / "empty"));
     EXPECT_EQ(files.removeDirectory(scratch / "empty"), platform::kErrorFileNotFound);
+    EXPECT_EQ(files.removeDirectory(scratch / "absent\\empty"), platform::kErrorPathNotFound);
+    constexpr platform::Status kErrorDirectory = 267;
+    EXPECT_EQ(files.removeDirectory(scratch / "full\\file"), kErrorDirectory);
     EXPECT_TRUE(exists(scratch / "full\\file"));
 }
 
