@@ -306,15 +306,15 @@ Status FakeFileSystem::fileLength(const std::string& path, std::uint64_t& length
     if (isRoot(f.key)) {
         if (notReadyDrives_.count(f.key[0]) != 0) return logged(what, platform::kErrorNotReady);
         if (find(f.key) == nullptr) return logged(what, platform::kErrorPathNotFound);
-        length = 0;
-        return logged(what, 0);
+        return logged(what, platform::kErrorAccessDenied);
     }
     if (const Status s = checkParent(f); s != 0) return logged(what, s);
     const Entry* e = find(f.key);
     if (e == nullptr) return logged(what, platform::kErrorFileNotFound);
-    if (!e->folder && f.trailingSeparator) return logged(what, platform::kErrorInvalidName);
-    // A folder has a length of 0, as GetFileAttributesExA reports it.
-    length = e->folder ? 0 : e->data.size();
+    // A folder has no length: it fails as opening it for reading would.
+    if (e->folder) return logged(what, platform::kErrorAccessDenied);
+    if (f.trailingSeparator) return logged(what, platform::kErrorInvalidName);
+    length = e->data.size();
     return logged(what, 0);
 }
 
@@ -323,9 +323,8 @@ Status FakeFileSystem::listFiles(const std::string& pattern, std::vector<std::st
     names.clear();
     const Folded f = fold(pattern, true);
     if (f.error != 0) return logged(what, f.error);
-    if (!f.wildcard && (isRoot(f.key) || f.trailingSeparator)) {
-        return logged(what, platform::kErrorFileNotFound);
-    }
+    // A name with a trailing separator, or a drive root, names no file.
+    if (!f.wildcard && (isRoot(f.key) || f.trailingSeparator)) return logged(what, 0);
     if (const Status s = checkParent(f); s != 0) return logged(what, s);
     const std::string folder = f.wildcard ? f.key : parentKey(f.key);
     for (const Entry* e : matches(folder, f.lastName, false)) {
@@ -350,13 +349,15 @@ Status FakeFileSystem::deleteFiles(const std::string& pathPattern) {
     const std::string what = "DeleteFiles " + pathPattern;
     const Folded f = fold(pathPattern, true);
     if (f.error != 0) return logged(what, f.error);
-    if (!f.wildcard && isRoot(f.key)) return logged(what, platform::kErrorAccessDenied);
-    if (f.trailingSeparator) return logged(what, platform::kErrorFileNotFound);
+    // Only files match: a folder's name, a drive root or a name with a
+    // trailing separator is "nothing matched".
+    if (!f.wildcard && (isRoot(f.key) || f.trailingSeparator)) {
+        return logged(what, platform::kErrorFileNotFound);
+    }
     if (const Status s = checkParent(f); s != 0) return logged(what, s);
     if (!f.wildcard) {
         const Entry* e = find(f.key);
-        if (e == nullptr) return logged(what, platform::kErrorFileNotFound);
-        if (e->folder) return logged(what, platform::kErrorAccessDenied);
+        if (e == nullptr || e->folder) return logged(what, platform::kErrorFileNotFound);
         return logged(what, deleteOne(f.key));
     }
     std::vector<std::string> keys;

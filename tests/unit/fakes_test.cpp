@@ -80,6 +80,8 @@ TEST_F(FakeFileSystemTest, ListingErrorsAndEmptyResults) {
     EXPECT_TRUE(names.empty());
     EXPECT_EQ(fs.listFiles("C:\\missing\\*.del", names), platform::kErrorPathNotFound);
     EXPECT_EQ(fs.listFiles("D:\\prod\\*.del", names), platform::kErrorPathNotFound);
+    EXPECT_EQ(fs.listFiles("C:\\prod\\", names), 0);
+    EXPECT_TRUE(names.empty());
 }
 
 TEST_F(FakeFileSystemTest, FoldsPathsAsWin32Does) {
@@ -141,6 +143,7 @@ TEST_F(FakeFileSystemTest, ReadWholeFileHonoursTheLimitAndLocks) {
     EXPECT_EQ(fs.readWholeFile("C:\\p\\a.del", 9, text, length), platform::kErrorAccessDenied);
     EXPECT_EQ(fs.fileLength("C:\\p\\a.del", length), 0);
     EXPECT_EQ(fs.fileLength("C:\\p\\b.del", length), platform::kErrorFileNotFound);
+    EXPECT_EQ(fs.fileLength("C:\\p", length), platform::kErrorAccessDenied);
 }
 
 TEST_F(FakeFileSystemTest, DeleteFilesDeletesEveryMatchAndReportsTheFirstFailure) {
@@ -160,7 +163,7 @@ TEST_F(FakeFileSystemTest, DeleteFilesDeletesEveryMatchAndReportsTheFirstFailure
 
     EXPECT_EQ(fs.deleteFiles("C:\\prod\\*.del"), platform::kErrorFileNotFound);
     EXPECT_EQ(fs.deleteFiles("C:\\nowhere\\*.*"), platform::kErrorPathNotFound);
-    EXPECT_EQ(fs.deleteFiles("C:\\prod\\sub"), platform::kErrorAccessDenied);
+    EXPECT_EQ(fs.deleteFiles("C:\\prod\\sub"), platform::kErrorFileNotFound);
     EXPECT_EQ(fs.deleteFiles("C:\\prod\\d.txt"), platform::kErrorSharingViolation);
     EXPECT_EQ(log.only({"DeleteFiles"}).front(), "DeleteFiles C:\\PROD\\*.* -> 5");
 }
