@@ -1,5 +1,7 @@
 #include "app/Install.h"
 
+#include <commctrl.h>
+
 #include <vector>
 
 #include "app/Module1.h"
@@ -86,6 +88,20 @@ void Install::createControls() {
         LBS_MULTIPLESEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
         kIdList1, kFrameLeft + kListLeft, kFrameTop + kListTop, kListWidth, kListHeight,
         dialogFont_);
+    SetWindowSubclass(list1_, &Install::list1Keys, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+// Some list boxes (Wine's among them) don't notify a selection toggled with
+// the space bar. List1_Click only brings Remove's state in line with the
+// selection, so running it after every key the list takes is always right.
+LRESULT CALLBACK Install::list1Keys(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                    DWORD_PTR self) {
+    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+    if (message == WM_KEYDOWN || message == WM_CHAR) {
+        auto* dialog = reinterpret_cast<Install*>(self);
+        Module1::guarded([dialog] { dialog->List1_Click(); });
+    }
+    return result;
 }
 
 HWND Install::createControl(const char* className, const char* text, DWORD style, int id, int left,

@@ -66,6 +66,8 @@ protected:
 
 private:
     void createControls();
+    static LRESULT CALLBACK list1Keys(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR id, DWORD_PTR self);
     HWND createControl(const char* className, const char* text, DWORD style, int id, int left,
                        int top, int width, int height, HFONT font);
 

@@ -82,7 +82,7 @@ ui_key_exists() { wine reg query "$1" >/dev/null 2>&1; }
 ui_check() {  # description, then a command that must succeed
   local what=$1
   shift
-  if "$@"; then
+  if "$@" >/dev/null; then
     echo "  ok    $what"
   else
     echo "  FAIL  $what"

@@ -210,7 +210,7 @@ scenario_cant_delete_marker() {
   expect_closing_message
   local after
   after=$(ui_demo show)
-  ui_check_eq "no file was deleted" "$(grep -E '^(file|folder)' <<<"$after")" \
+  ui_check_eq "no file was deleted" "$(grep -E '^(file|folder)' <<<"$after" | grep -vF "can't delete")" \
     "$(grep -E '^(file|folder)' <<<"$before")"
   ui_check_eq "the file-type keys are deleted all the same" "$(traces_of 'HKCR\' "$after")" ""
   ui_check "the product key stays (no product clean-up)" ui_key_exists "$ui_product_key"
@@ -242,12 +242,16 @@ scenario_vanished_script() {
 scenario_cdrom_drive() {
   echo "== cdrom_drive"
   ui_fresh_prefix cdrom_drive
-  ui_demo lay >/dev/null
-  before=$(ui_demo show)
+  # Drive D: is a CD-ROM holding the uninstaller. Wine reads the drive types
+  # when it starts, so the prefix is restarted after the change.
   mkdir -p "$WINEPREFIX/cdrom"
   cp "$UI_BIN/sprellow.exe" "$WINEPREFIX/cdrom/"
   ln -sfn ../cdrom "$WINEPREFIX/dosdevices/d:"
   wine reg add 'HKLM\Software\Wine\Drives' /v 'd:' /d cdrom /f >/dev/null 2>&1
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+  ui_demo lay >/dev/null
+  before=$(ui_demo show)
   wine 'D:\sprellow.exe' >/dev/null 2>&1 &
   ui_pid=$!
   local box
@@ -348,7 +352,7 @@ scenario_keyboard() {
   ui_drive key tab
   ui_check "then the list again (the frame takes no focus)" ui_drive wait-focus ListBox 3000
   ui_drive key escape enter
-  ui_check "Escape and Enter press nothing" ui_not ui_drive msgbox 1000
+  ui_check "Escape and Enter in the list press nothing" ui_not ui_drive msgbox 1000
   ui_drive key alt+x
   ui_check_has "Alt+X asks the Exit question" "$(ui_drive msgbox)" "text $question"
   ui_drive answer No >/dev/null

@@ -307,7 +307,8 @@ void printMessageBox(HWND box) {
         else if (_stricmp(cls.c_str(), "Button") == 0)
             std::printf("button %s\n", withoutAmpersands(textOf(c)).c_str());
         else if (_stricmp(cls.c_str(), "Static") == 0 &&
-                 (GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+                 (GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+                 SendMessageA(c, STM_GETICON, 0, 0) != 0)
             std::printf("icon\n");
     }
 }
