@@ -8,16 +8,19 @@ namespace {
 
 constexpr std::size_t kMaxFolderName = 999;
 
+// Character positions in a command are 16-bit: a longer text is an overflow.
+void checkPositions(const std::string& text) { toInt16(static_cast<long long>(text.size())); }
+
 // The text before the last "\" of `text`, or all of it when there is none.
-// Positions are 16-bit: a longer text is an overflow.
 std::string beforeLastSeparator(const std::string& text) {
-    toInt16(static_cast<long long>(text.size()));
+    checkPositions(text);
     const std::size_t cut = text.rfind('\\');
     return cut == std::string::npos ? text : text.substr(0, cut);
 }
 
+// The text after the last "\" of `text`, or all of it, at most 999 characters.
 std::string afterLastSeparator(const std::string& text) {
-    toInt16(static_cast<long long>(text.size()));
+    checkPositions(text);
     const std::size_t cut = text.rfind('\\');
     return cut == std::string::npos ? text.substr(0, kMaxFolderName)
                                     : text.substr(cut + 1, kMaxFolderName);
