@@ -13,7 +13,8 @@
 //   wait-focus TEXT [MS]               wait until that control has the focus
 //   msgbox [MS]                        wait for a message box; print it
 //   answer BUTTON [MS]                 press a message box's button
-//   watch-progress [MS]                print what the progress window shows
+//   watch-progress [MS [SHOT.bmp]]     print what the progress window shows
+//                                      (and take one screenshot of it)
 //   column X Y0 Y1 STEP                "y r g b" down a column of the screen
 //   region X Y W H                     white, black and other pixels there
 //   screenshot FILE.bmp                the whole screen as a bitmap file
@@ -313,42 +314,6 @@ void printMessageBox(HWND box) {
     }
 }
 
-// The text the window manager holds for a window, read without a message to
-// its thread, so a busy program can be watched.
-std::string heldText(HWND w) {
-    wchar_t wide[1024] = {};
-    InternalGetWindowText(w, wide, 1024);
-    char text[2048] = {};
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-    return text;
-}
-
-// Follows the progress window until the program's closing (or error) message
-// shows: prints each distinct "caption<TAB>label" it sees, in order.
-void watchProgress(DWORD ms) {
-    const DWORD start = GetTickCount();
-    std::string last;
-    for (;;) {
-        if (HWND p = FindWindowA("frmProgress", nullptr)) {
-            HWND label = GetWindow(p, GW_CHILD);
-            RECT r;
-            GetWindowRect(p, &r);
-            const std::string seen = heldText(p) + "\t" + (label ? heldText(label) : "") + "\t" +
-                                     std::to_string(r.left) + " " + std::to_string(r.top) + " " +
-                                     std::to_string(r.right - r.left) + " " +
-                                     std::to_string(r.bottom - r.top);
-            if (seen != last && IsWindowVisible(p)) {
-                std::printf("%s\n", seen.c_str());
-                std::fflush(stdout);
-                last = seen;
-            }
-        }
-        if (FindWindowA("#32770", nullptr)) return;
-        if (GetTickCount() - start > ms) fail("timed out watching the progress window");
-        Sleep(1);
-    }
-}
-
 // A rectangle of the screen as 32-bit pixels, top row first.
 struct Capture {
     int width = 0, height = 0;
@@ -421,6 +386,51 @@ void regionCounts(const Capture& c) {
     std::printf("white %ld\nblack %ld\nother %ld\n", white, black, other);
 }
 
+// The text the window manager holds for a window, read without a message to
+// its thread, so a busy program can be watched.
+std::string heldText(HWND w) {
+    wchar_t wide[1024] = {};
+    InternalGetWindowText(w, wide, 1024);
+    char text[2048] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
+
+// Follows the progress window until the program's closing (or error) message
+// shows: prints each distinct "caption<TAB>label" it sees, in order.
+void watchProgress(DWORD ms, const std::string& shot) {
+    const DWORD start = GetTickCount();
+    std::string last;
+    bool shotTaken = shot.empty();
+    for (;;) {
+        if (HWND p = FindWindowA("frmProgress", nullptr)) {
+            HWND label = GetWindow(p, GW_CHILD);
+            RECT r;
+            GetWindowRect(p, &r);
+            const std::string seen = heldText(p) + "\t" + (label ? heldText(label) : "") + "\t" +
+                                     std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+                                     std::to_string(r.right - r.left) + " " +
+                                     std::to_string(r.bottom - r.top);
+            if (seen != last && IsWindowVisible(p)) {
+                std::printf("%s\n", seen.c_str());
+                std::fflush(stdout);
+                last = seen;
+                if (!shotTaken) {
+                    // Give the window a moment to paint its new text first.
+                    Sleep(40);
+                    saveBmp(
+                        capture(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)),
+                        shot);
+                    shotTaken = true;
+                }
+            }
+        }
+        if (FindWindowA("#32770", nullptr)) return;
+        if (GetTickCount() - start > ms) fail("timed out watching the progress window");
+        Sleep(1);
+    }
+}
+
 DWORD millis(int argc, char** argv, int at) {
     return argc > at ? static_cast<DWORD>(std::atoi(argv[at])) : kDefaultWait;
 }
@@ -484,7 +494,7 @@ int main(int argc, char** argv) {
         waitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); },
                 "the message box to close");
     } else if (cmd == "watch-progress") {
-        watchProgress(millis(argc, argv, 2));
+        watchProgress(millis(argc, argv, 2), argc > 3 ? argv[3] : "");
     } else if (cmd == "column") {
         // column X Y0 Y1 STEP: "y r g b" for every STEP-th row
         const int x = std::atoi(arg(2).c_str()), y0 = std::atoi(arg(3).c_str());
