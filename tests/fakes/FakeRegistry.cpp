@@ -65,8 +65,7 @@ bool FakeRegistry::splitPath(const std::string& path, std::vector<std::string>& 
     while (true) {
         const std::size_t end = p.find('\\', start);
         const std::string name = p.substr(start, end == std::string::npos ? end : end - start);
-        if (name.empty()) return false;
-        names.push_back(name);
+        if (!name.empty()) names.push_back(name);
         if (end == std::string::npos) return true;
         start = end + 1;
     }

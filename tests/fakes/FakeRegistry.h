@@ -3,8 +3,8 @@
 // - Keys live under the predefined roots HKCR, HKCU and HKLM (the platform's
 //   kHkey* values). Key and value names compare case-insensitively (ASCII
 //   letters) and keep the spelling they were created with. Key paths given to
-//   the helpers and to openKey use "\" between names; a leading "\" or an
-//   empty name inside a path gives ERROR_BAD_PATHNAME (161), a single trailing
+//   the helpers and to openKey use "\" between names; a leading "\" gives
+//   ERROR_BAD_PATHNAME (161), doubled separators count as one and a trailing
 //   "\" is ignored.
 // - A value has a type and raw bytes, which may hold NULs; setString stores
 //   the text with its terminating NUL, as RegSetValueExA is usually called.
@@ -122,7 +122,7 @@ private:
         Value value;
     };
 
-    // Splits a key path; false for a bad path (leading "\", empty names).
+    // Splits a key path; false for a bad path (a leading "\").
     void addRoots();
     static bool splitPath(const std::string& path, std::vector<std::string>& names);
     std::shared_ptr<Key> rootKey(platform::HKey root) const;

@@ -309,6 +309,10 @@ TEST_F(FakeRegistryTest, HandlesAreUniqueAndCheckedUntilClosed) {
     open(kHkeyClassesRoot, ".abc", platform::kErrorAccessDenied);
     EXPECT_EQ(reg.openKey(kHkeyClassesRoot, ".abc", 0, fakes::kKeyRead, untouched), 0);
     reg.closeKey(untouched);
+
+    reg.addKey(kHkeyLocalMachine, "software\\x");
+    reg.closeKey(open(kHkeyLocalMachine, "software\\\\x\\"));
+    open(kHkeyLocalMachine, "\\software\\x", fakes::kErrorBadPathname);
 }
 
 TEST_F(FakeRegistryTest, DeleteKeyRefusesKeysWithSubkeys) {
