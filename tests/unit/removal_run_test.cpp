@@ -1,5 +1,6 @@
 // Remove: the chosen scripts in list order, the product clean-up, and the
 // outcome the dialog shows.
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -59,55 +60,66 @@ TEST_F(RemovalRun, EveryOperationOfAFullRunInItsOrder) {
 
     EXPECT_TRUE(outcome.completed);
     EXPECT_EQ(outcome.message, "Application removal completed successfully.");
+
+    const std::string dir = "C:\\Program Files\\Corvalune\\";
     const std::string menu = "C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob ";
-    EXPECT_EQ(
-        world.log.only({"hide", "removing", "progress", "events", "ReadWholeFile", "FileLength",
-                        "DeleteFiles", "DeleteFile ", "RemoveDirectory", "ScheduleDeleteAtRestart",
-                        "RegOpenKeyEx HKLM", "RegDeleteKey", "RegCloseKey HKLM", "SHChangeNotify"}),
-        (Strings{
-            "hide",
-            "removing Alpha",
-            "progress show",
-            "events",
-            "ReadWholeFile C:\\Program Files\\Corvalune\\a.del -> 0",
-            "FileLength C:\\Program Files\\Corvalune\\can't delete -> 2",
-            "DeleteFiles C:\\Program Files\\Corvalune\\Alpha\\alpha.exe -> 0",
-            "RegDeleteKey HKCR\\.alp -> 0",
-            "RegDeleteKey HKCR\\AlphaDoc\\shell\\open\\command -> 0",
-            "DeleteFiles C:\\Program Files\\Corvalune\\Alpha\\*.* -> 0",
-            "RemoveDirectory C:\\Program Files\\Corvalune\\Alpha -> 0",
-            "DeleteFiles " + menu + "demo\\Alpha\\*.* -> 0",
-            "RemoveDirectory " + menu + "demo\\Alpha -> 0",
-            "removing Bravo",
-            "progress show",
-            "events",
-            "ReadWholeFile C:\\Program Files\\Corvalune\\b.del -> 0",
-            "DeleteFiles C:\\Program Files\\Corvalune\\Bravo\\*.* -> 0",
-            "RegDeleteKey HKCR\\.brv -> 0",
-            "RegDeleteKey HKCR\\BravoDoc\\shell\\open\\command -> 0",
-            "DeleteFiles C:\\Program Files\\Corvalune\\Bravo\\*.* -> 2",
-            "RemoveDirectory C:\\Program Files\\Corvalune\\Bravo -> 0",
-            "DeleteFiles " + menu + "demo\\Bravo\\*.* -> 0",
-            "RemoveDirectory " + menu + "demo\\Bravo -> 0",
-            // The product clean-up: program file, Start-menu folder, install
-            // folder, uninstall entry, product key.
-            "DeleteFile C:\\Program Files\\Corvalune\\sprellow.exe -> 5",
-            "ScheduleDeleteAtRestart C:\\Program Files\\Corvalune\\sprellow.exe -> 0",
-            "ScheduleDeleteAtRestart C:\\Program Files\\Corvalune -> 0",
-            "DeleteFiles " + menu + "Demo\\*.* -> 0",
-            "RemoveDirectory " + menu + "Demo -> 0",
-            "DeleteFiles C:\\Program Files\\Corvalune\\*.* -> 5",
-            "RemoveDirectory C:\\Program Files\\Corvalune -> 145",
-            "RegOpenKeyEx HKLM\\" + std::string(engine::kUninstallKey) + " -> 0",
-            "RegDeleteKey HKLM\\" + std::string(engine::kUninstallKey) + " -> 0",
-            "RegCloseKey HKLM\\" + std::string(engine::kUninstallKey) + " -> 0",
-            "RegOpenKeyEx HKLM\\software\\Corvalune QUOB DEMO -> 0",
-            "RegDeleteKey HKLM\\software\\Corvalune QUOB DEMO -> 0",
-            "RegCloseKey HKLM\\software\\Corvalune QUOB DEMO -> 0",
-            "progress close",
-            "SHChangeNotify",
-        }))
-        << world.log.text();
+    Strings expected;
+    auto add = [&](std::initializer_list<std::string> lines) {
+        expected.insert(expected.end(), lines);
+    };
+    // regQueryString asks for the size, then for the data.
+    auto readValue = [&](const std::string& key, const std::string& name) {
+        const std::string line = "RegQueryValueEx " + key + " \"" + name + "\" -> 0";
+        add({line, line});
+    };
+    auto readPrograms = [&] {
+        const std::string key = "HKCU\\" + std::string(kShellFolders);
+        add({"RegOpenKeyEx " + key + " -> 0"});
+        readValue(key, "Programs");
+        add({"RegCloseKey " + key + " -> 0"});
+    };
+    auto removeFileType = [&](const std::string& extension, const std::string& type,
+                              const std::string& app, const std::string& filesLeft) {
+        const std::string extensionKey = "HKCR\\" + extension;
+        const std::string commandKey = "HKCR\\" + type + "\\shell\\open\\command";
+        add({"RegOpenKeyEx " + extensionKey + " -> 0"});
+        readValue(extensionKey, "");
+        add({"RegDeleteKey " + extensionKey + " -> 0", "RegCloseKey " + extensionKey + " -> 0",
+             "RegOpenKeyEx " + commandKey + " -> 0"});
+        readValue(commandKey, "");
+        add({"RegDeleteKey " + commandKey + " -> 0",
+             "DeleteFiles " + dir + app + "\\*.* -> " + filesLeft,
+             "RemoveDirectory " + dir + app + " -> 0"});
+        readPrograms();
+        add({"DeleteFiles " + menu + "demo\\" + app + "\\*.* -> 0",
+             "RemoveDirectory " + menu + "demo\\" + app + " -> 0",
+             "RegCloseKey " + commandKey + " -> 0"});
+    };
+
+    add({"hide", "removing Alpha", "progress show", "events", "ReadWholeFile " + dir + "a.del -> 0",
+         // At the first deletion, once: the deletion guard, then the folders
+         // that deletions must keep clear of.
+         "programFolder -> C:\\Program Files\\Corvalune", "FileLength " + dir + "can't delete -> 2",
+         "GetWindowsDirectory -> 10", "GetSystemDirectory -> 17"});
+    readPrograms();
+    add({"DeleteFiles " + dir + "Alpha\\alpha.exe -> 0"});
+    removeFileType(".alp", "AlphaDoc", "Alpha", "0");
+    add({"removing Bravo", "progress show", "events", "ReadWholeFile " + dir + "b.del -> 0",
+         "DeleteFiles " + dir + "Bravo\\*.* -> 0"});
+    removeFileType(".brv", "BravoDoc", "Bravo", "2");
+    // The product clean-up: program file, Start-menu folder, install folder,
+    // uninstall entry, product key.
+    add({"programName -> sprellow", "DeleteFile " + dir + "sprellow.exe -> 5",
+         "ScheduleDeleteAtRestart " + dir + "sprellow.exe -> 0",
+         "ScheduleDeleteAtRestart C:\\Program Files\\Corvalune -> 0"});
+    readPrograms();
+    add({"DeleteFiles " + menu + "Demo\\*.* -> 0", "RemoveDirectory " + menu + "Demo -> 0",
+         "DeleteFiles " + dir + "*.* -> 5", "RemoveDirectory C:\\Program Files\\Corvalune -> 145"});
+    for (const std::string key : {engine::kUninstallKey, engine::kProductKey})
+        add({"RegOpenKeyEx HKLM\\" + key + " -> 0", "RegDeleteKey HKLM\\" + key + " -> 0",
+             "RegCloseKey HKLM\\" + key + " -> 0"});
+    add({"progress close", "SHChangeNotify"});
+    EXPECT_EQ(world.log.lines(), expected) << world.log.text();
 
     EXPECT_EQ(world.files.scheduledForRestart(), (Strings{inInstall("sprellow.exe"), kInstallDir}));
     EXPECT_TRUE(world.registry.openHandles().empty());
