@@ -266,6 +266,20 @@ TEST_F(RemovalRun, AVanishedScriptStopsTheRunWithItsDescription) {
     EXPECT_EQ(world.shell.associationsChangedCount(), 1);
 }
 
+TEST_F(RemovalRun, AScriptGrownPastItsLimitSinceDiscoveryStopsTheRun) {
+    layDownTwoApplications();
+    install.Form_Load();
+    addScript("a.del",
+              script({"title=Alpha", "removefile=Alpha\\alpha.exe"}) + std::string(32767, ' '));
+    world.list.userSelectAll();
+    const engine::RemovalOutcome outcome = install.ok_Click();
+    EXPECT_FALSE(outcome.completed);
+    EXPECT_EQ(outcome.message, "Overflow");
+    EXPECT_TRUE(exists(inInstall("Alpha\\alpha.exe")));
+    EXPECT_EQ(world.progress.subjects(), std::vector<std::string>{"Alpha"});
+    expectProductKept();
+}
+
 // A script whose line fails at discovery is not listed; one changed since
 // discovery fails while it runs.
 TEST_F(RemovalRun, AFailingLineKeepsTheEffectsOfTheLinesBeforeIt) {
