@@ -217,6 +217,11 @@ TEST_F(RemovalOnWine, DiscoveryListsEveryApplicationAndDeletesNothing) {
     Headless uninstaller;
 
     EXPECT_EQ(uninstaller.install.installDir(), options.installDir);
+    // The tool reports what it created, the product key last.
+    const std::string report = readFile(scratch + "\\lay.txt");
+    EXPECT_NE(report.find("HKLM\\software\\Corvalune QUOB DEMO = " + options.installDir + "\r\n"),
+              std::string::npos)
+        << report;
     EXPECT_EQ(uninstaller.list.titles, titlesInListingOrder());
     const std::vector<std::string> scripts = scriptsInListingOrder();
     ASSERT_EQ(uninstaller.install.appCount(), static_cast<int>(scripts.size()));
@@ -274,6 +279,29 @@ TEST_F(RemovalOnWine, RemovingSomeApplicationsThenAllLeavesNothingOfTheProduct) 
     }
     expectNothingOfTheProduct();
     EXPECT_TRUE(folderExists(scratch));
+    expectSentinelsUntouched();
+}
+
+// Without its file-type registrations only the script's removefile lines
+// act: every file goes, the folders stay, since nothing else names them.
+TEST_F(RemovalOnWine, WithoutItsFileTypesAnApplicationLeavesOnlyItsEmptyFolders) {
+    lay();
+    const demo::Application& reader = app("QUOB Reader");
+    for (const demo::FileType& type : reader.fileTypes) {
+        deleteKeyTree(HKEY_CLASSES_ROOT, type.extension);
+        deleteKeyTree(HKEY_CLASSES_ROOT, type.name);
+    }
+    {
+        Headless uninstaller;
+        uninstaller.selectTitle("QUOB Reader");
+        ASSERT_TRUE(uninstaller.install.ok_Click().completed);
+    }
+    Tree expected = expectedInstallTree({"QUOB Painter", "QUOB Tunes"});
+    for (const std::string& folder : reader.folders) expected.insert("folder " + lower(folder));
+    EXPECT_EQ(tree(options.installDir), expected);
+    EXPECT_EQ(tree(startMenuFolder()), expectedStartMenuTree(allTitles()));
+    expectFileTypes(app("QUOB Painter"), true);
+    expectProductKeys(true);
     expectSentinelsUntouched();
 }
 
