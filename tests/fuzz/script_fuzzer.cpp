@@ -1,0 +1,125 @@
+// Feeds arbitrary bytes to the uninstaller as a removal script: discovery
+// reads it with actions off (the main dialog's load), then the removal run
+// reads it again and carries it out with actions on, over the in-memory
+// fakes. Beyond the sanitizers it checks that only the engine's own Failure
+// leaves the interpreter, that the table keeps its 51 rows, and that no
+// deletion reaches outside the product's folders or HKEY_CLASSES_ROOT.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "engine/Install.h"
+#include "engine/VariableTable.h"
+#include "tests/fakes/Fakes.h"
+
+namespace {
+
+constexpr const char* kInstallDir = "C:\\Program Files\\Corvalune";
+constexpr const char* kPrograms = "C:\\Users\\ann\\Start Menu\\Programs";
+constexpr const char* kProductMenu = "C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob Demo";
+constexpr const char* kShellFolders =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+// Files the product doesn't own; no script may delete them.
+constexpr const char* kForeignFiles[] = {
+    "C:\\WINDOWS\\WIN.INI",
+    "C:\\WINDOWS\\SYSTEM\\KERNEL32.DLL",
+    "C:\\Program Files\\Other\\other.exe",
+    "C:\\Tools\\viewer.exe",
+    "C:\\autoexec.bat",
+    "C:\\Users\\ann\\Start Menu\\Programs\\Games\\solitaire.lnk",
+};
+
+void check(bool condition, const char* what) {
+    if (!condition) {
+        std::fprintf(stderr, "invariant broken: %s\n", what);
+        std::abort();
+    }
+}
+
+std::string upper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+bool startsWith(const std::string& text, const std::string& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The fake reports deleted files as full paths in their stored spelling.
+bool ownedByProduct(const std::string& path) {
+    const std::string p = upper(path);
+    return startsWith(p, upper(kInstallDir) + "\\") || startsWith(p, upper(kProductMenu) + "\\");
+}
+
+void layDownMachine(fakes::FakeWorld& world, const std::string& script) {
+    using platform::kHkeyClassesRoot;
+    world.registry.setString(platform::kHkeyLocalMachine, engine::kProductKey, "", kInstallDir);
+    world.registry.setString(platform::kHkeyCurrentUser, kShellFolders, "Programs", kPrograms);
+    world.files.addFolder("C:\\WINDOWS\\SYSTEM");
+    for (const char* path : kForeignFiles) world.files.addFile(path, "keep");
+
+    const std::string dir = kInstallDir;
+    world.files.addFile(dir + "\\sprellow.exe", "MZ");
+    world.files.addFile(dir + "\\DATA\\MAIN.DAT", "data");
+    world.files.addFile(dir + "\\README.TXT", "text");
+    world.files.addFile(dir + "\\viewer\\view.exe", "MZ");
+    world.files.addFile(std::string(kProductMenu) + "\\Viewer\\Viewer.lnk", "link");
+    world.files.addFile(dir + "\\fuzz.del", script);
+    world.system.setProgramFolder(dir);
+
+    // One registration of the product's own, and two that point elsewhere.
+    world.registry.setString(kHkeyClassesRoot, ".qdm", "", "QuobDemo.Document");
+    world.registry.setString(kHkeyClassesRoot, "QuobDemo.Document\\shell\\open\\command", "",
+                             "\"" + dir + "\\viewer\\view.exe\" %1");
+    world.registry.setString(kHkeyClassesRoot, ".txt", "", "txtfile");
+    world.registry.setString(kHkeyClassesRoot, "txtfile\\shell\\open\\command", "",
+                             "C:\\WINDOWS\\NOTEPAD.EXE %1");
+    world.registry.setString(kHkeyClassesRoot, ".vw", "", "Viewer");
+    world.registry.setString(kHkeyClassesRoot, "Viewer\\shell\\open\\command", "",
+                             "C:\\Tools\\viewer.exe \"%1\"");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > 32768) return 0;
+    const std::string script(reinterpret_cast<const char*>(data), size);
+
+    fakes::FakeWorld world;
+    layDownMachine(world, script);
+    engine::Install install(world.platform(), world.dialog, world.list, world.progress);
+
+    // Discovery (actions off) and the standard variables; discovery traps the
+    // failures of the scripts it reads.
+    install.Form_Load();
+    // The removal run of this script, actions on.
+    try {
+        install.readWholeFile("fuzz.del");
+        install.processScript(true);
+        check(install.scriptPos() > install.scriptLen(), "processing ended early");
+    } catch (const engine::Failure&) {
+        // The typed failure is the expected way for bad input to end.
+    }
+
+    check(install.variables().variableCount() >= 0 &&
+              install.variables().variableCount() <= engine::VariableTable::kRows,
+          "variable count outside the table");
+    check(install.scriptText().size() == engine::Install::kScriptBufferSize,
+          "script buffer changed size");
+    for (const std::string& path : world.files.deletedPaths())
+        check(ownedByProduct(path), "a file outside the product was deleted");
+    for (const char* path : kForeignFiles)
+        check(world.files.exists(path), "a foreign file is gone");
+    const std::string classesRoot = "RegDeleteKey HKCR\\";
+    for (const std::string& line : world.log.only({"RegDeleteKey"}))
+        check(startsWith(line, classesRoot) && line.size() > classesRoot.size() &&
+                  line[classesRoot.size()] != ' ',
+              "a key outside HKEY_CLASSES_ROOT was deleted");
+    for (const char* folder : {"C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", "C:\\Tools", kPrograms})
+        check(world.files.isFolder(folder), "a foreign folder is gone");
+    return 0;
+}
