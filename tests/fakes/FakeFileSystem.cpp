@@ -250,7 +250,7 @@ bool FakeFileSystem::folderWritable(const std::string& key) const {
 
 bool FakeFileSystem::hasChildren(const std::string& key) const {
     const std::string prefix = isRoot(key) ? key : key + "\\";
-    auto it = entries_.lower_bound(prefix);
+    auto it = entries_.upper_bound(prefix);  // past a root's own entry
     return it != entries_.end() && it->first.compare(0, prefix.size(), prefix) == 0;
 }
 
@@ -476,6 +476,16 @@ void FakeFileSystem::addFolder(const std::string& path, std::uint32_t attributes
     const Folded f = foldOrThrow(path);
     addParents(f.key, f.path);
     entries_[f.key].attributes = attributes;
+}
+
+void FakeFileSystem::erase(const std::string& path) {
+    const Folded f = foldOrThrow(path);
+    const std::string prefix = isRoot(f.key) ? f.key : f.key + "\\";
+    for (auto it = entries_.upper_bound(prefix);
+         it != entries_.end() && it->first.compare(0, prefix.size(), prefix) == 0;) {
+        it = entries_.erase(it);
+    }
+    if (!isRoot(f.key)) entries_.erase(f.key);
 }
 
 bool FakeFileSystem::exists(const std::string& path) const {

@@ -78,6 +78,11 @@ public:
     // Adds a folder and its parents; a drive root adds the drive.
     void addFolder(const std::string& path, std::uint32_t attributes = 0);
 
+    // Takes a file, or a folder with everything in it, away without a trace
+    // in the log or in deletedPaths (something else removed it); a drive root
+    // is emptied but stays. Nothing there is no error.
+    void erase(const std::string& path);
+
     bool exists(const std::string& path) const;
     bool isFolder(const std::string& path) const;
     // Contents of a file; throws std::invalid_argument when there is none.

@@ -195,6 +195,11 @@ TEST_F(FakeFileSystemTest, RemoveDirectoryOnlyEmptiesAndReportsWhy) {
     fs.setCurrentFolder("C:\\");
     EXPECT_EQ(fs.removeDirectory("C:\\prod\\sub\\"), 0);
     EXPECT_FALSE(fs.exists("C:\\prod\\sub"));
+
+    fs.addFile("C:\\prod\\deep\\er\\x");
+    fs.addFile("C:\\prod deep\\y");
+    fs.erase("C:\\PROD");
+    EXPECT_EQ(fs.allPaths(), (Names{"C:\\", "C:\\prod deep", "C:\\prod deep\\y"}));
 }
 
 TEST_F(FakeFileSystemTest, CreateFileForOutputRules) {
