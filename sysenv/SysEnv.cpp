@@ -3,6 +3,7 @@
 #include "sysenv/SysEnv.h"
 
 #include <cstdint>
+#include <exception>
 
 namespace sysenv {
 
@@ -63,7 +64,12 @@ std::string regQueryString(platform::Registry& registry, const std::string& valu
     }
     if (type != platform::kRegSz) return "";
 
-    std::string buffer(size, ' ');
+    std::string buffer;
+    try {
+        buffer.assign(size, ' ');
+    } catch (const std::exception&) {
+        return "";  // a size no buffer can hold: unreadable, like any other failure
+    }
     std::uint32_t secondType = platform::kRegNone;
     std::uint32_t got = size;
     if (registry.queryValue(key, valueName, &secondType,
