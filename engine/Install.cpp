@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 
 namespace engine {
 
@@ -66,7 +67,10 @@ std::string Install::nextScriptLine() {
             line = scriptText_.substr(static_cast<std::size_t>(scriptPos_ - 1),
                                       static_cast<std::size_t>(count));
     }
-    // The character after the carriage return is skipped unread.
+    // The character after the carriage return is skipped unread. processScript
+    // stops long before this limit; only endless direct calls could reach it.
+    if (scriptPos_ > std::numeric_limits<int>::max() - kScriptBufferSize - 2)
+        throw Failure(FailureKind::Overflow, "script position");
     scriptPos_ += static_cast<int>(line.size()) + 2;
     return line;
 }
