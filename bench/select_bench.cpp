@@ -11,6 +11,7 @@
 #include <cstring>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -139,14 +140,19 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
+            if (run.error_occurred) continue;
+            // With repetitions the median stands for the case; without, the one run.
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.run_type != Run::RT_Iteration && !median) continue;
             const auto it = run.counters.find("bytes_per_second");
             if (it == run.counters.end()) continue;
-            std::string name = run.benchmark_name();
+            std::string name = run.run_name.str();
             name = name.substr(0, name.find("/min_time:"));
-            rates[name] = it->second.value / 1e9;
+            if (median || medians.count(name) == 0) rates[name] = it->second.value / 1e9;
+            if (median) medians.insert(name);
         }
     }
+    std::set<std::string> medians;
     std::map<std::string, double> rates;
 };
 

@@ -11,7 +11,8 @@ build="$root/build/bench-select"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" --target select_bench -j2 >/dev/null
 
-"$build/bin/select_bench" --benchmark_color=false "$@"
+# Three repetitions; the summary uses their medians.
+"$build/bin/select_bench" --benchmark_repetitions=3 "$@"
 
 dll="$root/build/win32/bin/select.dll"
 if [ -f "$dll" ]; then
