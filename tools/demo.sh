@@ -79,10 +79,7 @@ else
   ui_drive answer No >/dev/null
 
   step "Remove"
-  ui_drive watch-progress 60000 "$UI_WORK/progress.bmp" >"$UI_WORK/progress.txt" &
-  watcher=$!
-  ui_drive click-button Remove
-  wait "$watcher" || true
+  ui_drive press-and-watch Remove 60000 "$UI_WORK/progress.bmp" >"$UI_WORK/progress.txt" || true
   cut -f1,2 "$UI_WORK/progress.txt" | sed 's/^/    progress window: /; s/\t/ | /'
   if [ -f "$UI_WORK/progress.bmp" ]; then
     convert "$UI_WORK/progress.bmp" "$shots/4-progress.png" && rm -f "$UI_WORK/progress.bmp"

@@ -127,10 +127,7 @@ scenario_one_application() {
   app=$(cut -f2 <<<"$list")
   ui_check_eq "the one entry is pre-selected" "$(cut -f1 <<<"$list")" 1
   ui_check "Remove is enabled" remove_enabled
-  ui_drive watch-progress 20000 >"$WINEPREFIX/progress.txt" &
-  local watcher=$!
-  ui_drive click-button Remove
-  wait "$watcher"
+  ui_drive press-and-watch Remove 20000 >"$WINEPREFIX/progress.txt"
   local progress
   progress=$(cat "$WINEPREFIX/progress.txt")
   ui_check_eq "the progress window names the application" "$(cut -f1,2 <<<"$progress" | tail -1)" \
@@ -164,10 +161,7 @@ scenario_some_selected() {
   third=$(sed -n 3p <<<"$list" | cut -f2)
   ui_drive click-item 2
   ui_drive click-item 0
-  ui_drive watch-progress 30000 >"$WINEPREFIX/progress.txt" &
-  local watcher=$!
-  ui_drive click-button Remove
-  wait "$watcher"
+  ui_drive press-and-watch Remove 30000 >"$WINEPREFIX/progress.txt"
   ui_check_eq "the chosen applications are removed in list order" \
     "$(cut -f2 "$WINEPREFIX/progress.txt" | tr '\n' '|')" "Removing $first|Removing $third|"
   ui_check "the caption stays the program title" eval "! cut -f1 '$WINEPREFIX/progress.txt' | grep -vxF '$title'"
@@ -190,10 +184,7 @@ scenario_all_selected() {
   list=$(ui_drive list)
   for i in 0 1 2; do ui_drive click-item $i; done
   ui_check_eq "all three selected" "$(ui_drive list | cut -f1 | tr -d '\n')" 111
-  ui_drive watch-progress 30000 >"$WINEPREFIX/progress.txt" &
-  local watcher=$!
-  ui_drive click-button Remove
-  wait "$watcher"
+  ui_drive press-and-watch Remove 30000 >"$WINEPREFIX/progress.txt"
   ui_check_eq "every application is removed in list order" \
     "$(cut -f2 "$WINEPREFIX/progress.txt" | tr '\n' '|')" \
     "$(cut -f2 <<<"$list" | sed 's/^/Removing /' | tr '\n' '|')"

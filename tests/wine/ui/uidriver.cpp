@@ -15,6 +15,7 @@
 //   answer BUTTON [MS]                 press a message box's button
 //   watch-progress [MS [SHOT.bmp]]     print what the progress window shows
 //                                      (and take one screenshot of it)
+//   press-and-watch BUTTON [MS [SHOT]] click a button, then watch-progress
 //   column X Y0 Y1 STEP                "y r g b" down a column of the screen
 //   region X Y W H                     white, black and other pixels there
 //   screenshot FILE.bmp                the whole screen as a bitmap file
@@ -495,6 +496,11 @@ int main(int argc, char** argv) {
                 "the message box to close");
     } else if (cmd == "watch-progress") {
         watchProgress(millis(argc, argv, 2), argc > 3 ? argv[3] : "");
+    } else if (cmd == "press-and-watch") {
+        // Watching starts the moment the button is pressed, so the first
+        // application's progress can't be missed.
+        clickButton(arg(2));
+        watchProgress(millis(argc, argv, 3), argc > 4 ? argv[4] : "");
     } else if (cmd == "column") {
         // column X Y0 Y1 STEP: "y r g b" for every STEP-th row
         const int x = std::atoi(arg(2).c_str()), y0 = std::atoi(arg(3).c_str());
