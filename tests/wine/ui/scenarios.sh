@@ -344,6 +344,9 @@ scenario_keyboard() {
   ui_check "then the list again (the frame takes no focus)" ui_drive wait-focus ListBox 3000
   ui_drive key escape enter
   ui_check "Escape and Enter in the list press nothing" ui_not ui_drive msgbox 1000
+  ui_drive key alt+f4
+  ui_check "Alt+F4 closes nothing: only Remove and Exit leave" ui_drive wait-window Install '*' 1000
+  ui_check "and the program goes on" ui_running
   ui_drive key alt+x
   ui_check_has "Alt+X asks the Exit question" "$(ui_drive msgbox)" "text $question"
   ui_drive answer No >/dev/null

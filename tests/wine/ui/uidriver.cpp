@@ -271,6 +271,7 @@ WORD virtualKey(const std::string& name) {
     if (name == "escape") return VK_ESCAPE;
     if (name == "down") return VK_DOWN;
     if (name == "up") return VK_UP;
+    if (name == "f4") return VK_F4;
     if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
         return static_cast<WORD>(std::toupper(static_cast<unsigned char>(name[0])));
     fail("unknown key " + name);
