@@ -5,7 +5,11 @@
 
 #include <windows.h>
 
+#include <exception>
+#include <new>
 #include <string>
+
+#include "engine/Failure.h"
 
 namespace app::Module1 {
 
@@ -54,4 +58,23 @@ void guarded(Handler&& handler) noexcept;
 
 }  // namespace app::Module1
 
-#include "app/Module1.inl"
+// ---- the handler boundary, kept in one place for every window
+
+namespace app::Module1 {
+
+template <typename Handler>
+void guarded(Handler&& handler) noexcept {
+    try {
+        handler();
+    } catch (const engine::Failure& failure) {
+        failAndEnd(failure.description());
+    } catch (const std::bad_alloc&) {
+        failAndEnd("Out of memory");
+    } catch (const std::exception& other) {
+        failAndEnd(other.what());
+    } catch (...) {
+        failAndEnd("Unexpected error");
+    }
+}
+
+}  // namespace app::Module1

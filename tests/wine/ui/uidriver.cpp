@@ -279,10 +279,10 @@ WORD virtualKey(const std::string& name) {
 
 // Types one key, with Alt or Shift held for "alt+x" or "shift+tab", into the
 // program's active window.
-void typeKey(const std::string& spec) {
+void typeKey(const std::string& typed) {
     HWND backdrop = findWindow("frmBackDrop", "*");
     if (backdrop) SetForegroundWindow(backdrop);
-    std::string key = spec;
+    std::string key = typed;
     WORD modifier = 0;
     if (key.rfind("alt+", 0) == 0) modifier = VK_MENU, key = key.substr(4);
     if (key.rfind("shift+", 0) == 0) modifier = VK_SHIFT, key = key.substr(6);
