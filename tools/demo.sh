@@ -28,7 +28,7 @@ export UI_ROOT=$root
 if [ -z "${DISPLAY:-}" ]; then
   echo "demo: no display, so the demo runs under Xvfb and drives itself"
   export DEMO_INSIDE_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$root/tools/demo.sh" "$@"
 fi
 
 source "$root/tests/wine/ui/lib.sh"
