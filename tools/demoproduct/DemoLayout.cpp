@@ -8,6 +8,7 @@
 #include "tools/demoproduct/DemoLayout.h"
 
 #include <cstdio>
+#include <iterator>
 
 namespace demo {
 namespace {

@@ -7,6 +7,7 @@
 //
 //   removal_timing [--apps N] [--files-per-app N] [--types-per-app N] [--rounds N]
 //                  [--dir "<install folder>"]
+#include <shlwapi.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -97,6 +98,37 @@ std::string programsFolder() {
     return buffer;
 }
 
+void removeTree(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                removeTree(folder + "\\" + name);
+            else
+                DeleteFileA((folder + "\\" + name).c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+// What the plain loop leaves (folders and keys) goes before the next round.
+void removeLeftovers(const demo::Layout& layout) {
+    removeTree(layout.options.installDir);
+    removeTree(programsFolder() + "\\" + demo::kStartMenuFolder);
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, demo::kProductKey);
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, demo::kUninstallKey);
+    for (const demo::Application& app : layout.apps) {
+        for (const demo::FileType& type : app.fileTypes) {
+            SHDeleteKeyA(HKEY_CLASSES_ROOT, type.extension.c_str());
+            SHDeleteKeyA(HKEY_CLASSES_ROOT, type.name.c_str());
+        }
+    }
+}
+
 struct Round {
     double discovery = 0, removal = 0, plain = 0;
     std::size_t plainFiles = 0;
@@ -108,7 +140,9 @@ double median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-bool measure(const demo::Options& options, Round& round) {
+// Discovery and the removal of every application through the engine, on a
+// freshly laid product.
+bool timeEngine(const demo::Options& options, Round& round) {
     if (!lay(options)) return false;
     {
         platform::win32::Win32Platform win32;
@@ -138,9 +172,12 @@ bool measure(const demo::Options& options, Round& round) {
         std::fprintf(stderr, "the engine left %s behind\n", options.installDir.c_str());
         return false;
     }
+    return true;
+}
 
-    // The same product again; the plain loop deletes every file the engine
-    // deleted, listed beforehand so that only the deletions are timed.
+// The same product deleted by a plain loop: every file the engine deleted,
+// listed beforehand so that only the deletions are timed.
+bool timePlainLoop(const demo::Options& options, Round& round) {
     if (!lay(options)) return false;
     std::vector<std::string> files;
     filesBelow(options.installDir, files);
@@ -149,7 +186,15 @@ bool measure(const demo::Options& options, Round& round) {
     for (const std::string& file : files) DeleteFileA(file.c_str());
     round.plain = seconds() - start;
     round.plainFiles = files.size();
+    removeLeftovers(demo::makeLayout(options));
     return true;
+}
+
+// Rounds alternate which of the two goes first, so that a machine growing
+// busier or quieter during a round favours neither.
+bool measure(const demo::Options& options, int number, Round& round) {
+    if (number % 2) return timeEngine(options, round) && timePlainLoop(options, round);
+    return timePlainLoop(options, round) && timeEngine(options, round);
 }
 
 int usage() {
@@ -203,7 +248,7 @@ int main(int argc, char** argv) {
     std::vector<double> discovery, removal, plain, ratio;
     for (int r = 1; r <= rounds; ++r) {
         Round round;
-        if (!measure(options, round)) {
+        if (!measure(options, r, round)) {
             std::fprintf(stderr, "removal_timing: round %d failed\n", r);
             return 1;
         }

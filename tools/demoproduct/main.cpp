@@ -71,6 +71,19 @@ bool isFolder(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool isEmptyFolder(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return true;
+    bool empty = true;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") empty = false;
+    } while (empty && FindNextFileA(search, &found));
+    FindClose(search);
+    return empty;
+}
+
 // Creates `path` and any missing parents, reporting each folder it made.
 void makeFolders(const std::string& path) {
     std::size_t start = 3;  // past "C:\"
@@ -102,6 +115,20 @@ void writeFile(const std::string& path, const std::string& contents) {
     CloseHandle(file);
     if (!ok || written != contents.size()) fail("can't write the file " + path, code);
     report("file", path);
+}
+
+// The file's bytes, or "" when it can't be read.
+std::string readFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "";
+    std::string contents;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        contents.append(buffer, got);
+    CloseHandle(file);
+    return contents;
 }
 
 std::string ownFolder() {
@@ -259,6 +286,17 @@ void lay(const demo::Options& options) {
     if (!previous.empty() && !equalsNoCase(previous, dir))
         std::printf("note     the product key named %s before; it now names %s\n", previous.c_str(),
                     dir.c_str());
+
+    // Removing the product empties its install folder: a folder that holds
+    // anything but an earlier demo product would lose those files with it.
+    if (isFolder(dir)) {
+        const demo::DemoFile& readme = layout.productFiles.front();
+        if (!isEmptyFolder(dir) && readFile(dir + "\\" + readme.path) != readme.contents)
+            throw Failure{dir +
+                          " already holds files that are not the demo product's, and "
+                          "removing the product would delete them; choose a new or "
+                          "empty folder"};
+    }
 
     makeFolders(dir);
     for (const demo::DemoFile& file : layout.productFiles)

@@ -353,4 +353,23 @@ TEST_F(RemovalOnWine, RemovingEveryApplicationOneRunAtATimeLeavesTheProductItsel
     expectSentinelsUntouched();
 }
 
+// Removing the product empties its install folder, so the tool lays it only
+// into a new or empty folder, or over an earlier demo product.
+TEST_F(RemovalOnWine, TheToolLaysNoProductIntoAFolderHoldingOtherFiles) {
+    const std::string tool = "\"" + ownFolder() + "\\demoproduct.exe\" lay --dir \"";
+    makeFolder(options.installDir);
+    writeFile(options.installDir + "\\letter.txt", "mine");
+    EXPECT_NE(runProgram(tool + options.installDir + "\"", scratch + "\\refused.txt"), 0);
+    EXPECT_NE(readFile(scratch + "\\refused.txt").find("not the demo product's"),
+              std::string::npos);
+    EXPECT_EQ(tree(options.installDir), Tree{"file letter.txt"});
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, demo::kProductKey));
+    DeleteFileA((options.installDir + "\\letter.txt").c_str());
+
+    lay();
+    EXPECT_EQ(runProgram(tool + options.installDir + "\"", scratch + "\\again.txt"), 0)
+        << readFile(scratch + "\\again.txt");
+    EXPECT_EQ(tree(options.installDir), expectedInstallTree(allTitles()));
+}
+
 }  // namespace
