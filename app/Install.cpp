@@ -18,10 +18,11 @@ constexpr int kListLeft = 90, kListTop = 270, kListWidth = 4095, kListHeight = 1
 constexpr int kOkLeft = 1815, kExitLeft = 3090, kButtonTop = 2175;
 constexpr int kButtonWidth = 1215, kButtonHeight = 360;
 
-// Shown as a fixed dialog: caption and a reduced system menu, not sizable.
+// A fixed dialog frame with a caption and no title-bar buttons: only Remove
+// and Exit leave it.
 // Not WS_CLIPCHILDREN: the frame paints only its outline and caption, the
 // dialog's face shows through it.
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 }  // namespace
@@ -44,14 +45,6 @@ HFONT dialogFont() {
     return font;
 }
 
-void restrictSystemMenu(HWND window) {
-    HMENU menu = GetSystemMenu(window, FALSE);
-    if (!menu) return;
-    for (UINT item : {SC_RESTORE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE})
-        DeleteMenu(menu, item, MF_BYCOMMAND);
-    EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
-}
-
 Install::Install(platform::Platform platform, frmProgress& progress)
     : engine_(platform, *this, *this, progress) {}
 
@@ -65,7 +58,7 @@ void Install::load(HWND owner) {
                                  Module1::twipsToPixels(kInnerHeight), kStyle, kExStyle);
     create(kExStyle, kClassName, "install", kStyle, 0, 0, outer.cx, outer.cy, owner);
     if (!hwnd_) Module1::failAndEnd("The main dialog could not be created");
-    restrictSystemMenu(hwnd_);
+    setIcon(hwnd_);
     createControls();
     Module1::dialogWindow = hwnd_;
     Module1::guarded([this] { Form_Load(); });

@@ -85,8 +85,4 @@ private:
 HFONT createFont(const char* face, double points, int weight);
 HFONT dialogFont();
 
-// Takes the window's system menu down to Move, with Close greyed: the
-// program offers no way out of its windows but its own buttons.
-void restrictSystemMenu(HWND window);
-
 }  // namespace app

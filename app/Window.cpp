@@ -61,4 +61,9 @@ HICON programIcon() {
     return icon;
 }
 
+void setIcon(HWND window) {
+    SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(programIcon()));
+    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(programIcon()));
+}
+
 }  // namespace app

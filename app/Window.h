@@ -44,4 +44,7 @@ SIZE outerSize(int innerWidth, int innerHeight, DWORD style, DWORD exStyle);
 // The program's icon, 32 x 32 pixels in 16 colours.
 HICON programIcon();
 
+// Gives a window the program's icon (for the task switcher and the taskbar).
+void setIcon(HWND window);
+
 }  // namespace app

@@ -11,7 +11,7 @@ namespace {
 constexpr int kInnerWidth = 5370, kInnerHeight = 525;
 constexpr int kLabelLeft = 240, kLabelTop = 150, kLabelWidth = 4755, kLabelHeight = 210;
 
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 
 }  // namespace
@@ -24,7 +24,7 @@ void frmProgress::Form_Load() {
     create(kExStyle, kClassName, caption.c_str(), kStyle, 0, 0, outer.cx, outer.cy,
            Module1::ownerWindow);
     if (!hwnd_) Module1::failAndEnd("The progress window could not be created");
-    restrictSystemMenu(hwnd_);
+    setIcon(hwnd_);
 
     const int x = Module1::twipsToPixels(kLabelLeft), y = Module1::twipsToPixels(kLabelTop);
     // SS_NOPREFIX: an "&" in an application's title is shown as it is.

@@ -219,6 +219,7 @@ scenario_vanished_script() {
   box=$(ui_drive msgbox 20000)
   ui_check_has "the error box names the failure" "$box" "text File not found"
   ui_check_has "the error box has OK" "$box" "button OK"
+  ui_check_has "the error box has the application's title" "$box" "caption $title"
   ui_drive answer OK >/dev/null
   ui_wait_end 20
   ui_check_eq "the program ends with a failure" "$ui_exit" 1
