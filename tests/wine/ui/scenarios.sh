@@ -327,6 +327,30 @@ scenario_looks() {
   finish
 }
 
+# At 120 DPI (125 %) the same twips make a larger dialog: 12 twips to the pixel.
+scenario_looks_120dpi() {
+  echo "== looks_120dpi"
+  ui_fresh_prefix looks_120dpi
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 120 /f >/dev/null 2>&1
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+  ui_demo lay >/dev/null
+  ui_start
+  ui_drive wait-window Install '*' 15000 >/dev/null || { echo "the main dialog never showed"; exit 1; }
+  local dialog
+  dialog=$(ui_drive window Install)
+  ui_check_has "the screen runs at 120 DPI" "$dialog" "dpi 120"
+  ui_check_eq "inner size: 4380 x 2595 twips" "$(sed -n 's/^inner //p' <<<"$dialog" | cut -d' ' -f3,4)" "365 216"
+  local controls
+  controls=$(ui_drive controls Install | cut -f1-3)
+  # 1815 / 12 = 151.25, 2175 / 12 = 181.25, (1815 + 1215) / 12 = 252.5 -> 252
+  ui_check_has "Remove" "$controls" $'Button\t&Remove\t151 181 101 30'
+  ui_check_has "the list" "$controls" $'ListBox\t\t11 31 341 135'
+  exit_question Yes
+  ui_wait_end 20
+  finish
+}
+
 scenario_keyboard() {
   start_with_product keyboard
   local list
