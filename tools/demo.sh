@@ -40,7 +40,7 @@ fi
 
 echo
 echo "=== laying the demo product into $WINEPREFIX"
-ui_demo lay --files-per-app 40 >"$UI_WORK/laid.txt"
+ui_demo lay --files-per-app 150 >"$UI_WORK/laid.txt"
 before=$(ui_demo show)
 echo "$before" >"$UI_WORK/before.txt"
 echo "the product has $(grep -c '^file' <<<"$before") files, $(grep -c '^folder' <<<"$before") folders and $(grep -c '^key' <<<"$before") registry keys"
