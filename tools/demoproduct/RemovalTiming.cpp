@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/Install.h"
@@ -67,10 +68,16 @@ bool lay(const demo::Options& options) {
     GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    // Let the system write back what laying ten thousand files left dirty,
+    // so that it doesn't land on whichever deletion is timed next.
+    Sleep(3000);
     return code == 0;
 }
 
-void filesBelow(const std::string& folder, std::vector<std::string>& files) {
+// The files below `folder`, and its folders with every subfolder before
+// the folder that holds it (the order they can be removed in).
+void listBelow(const std::string& folder, std::vector<std::string>& files,
+               std::vector<std::string>& folders) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
@@ -78,11 +85,12 @@ void filesBelow(const std::string& folder, std::vector<std::string>& files) {
         const std::string name = found.cFileName;
         if (name == "." || name == "..") continue;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            filesBelow(folder + "\\" + name, files);
+            listBelow(folder + "\\" + name, files, folders);
         else
             files.push_back(folder + "\\" + name);
     } while (FindNextFileA(search, &found));
     FindClose(search);
+    folders.push_back(folder);
 }
 
 std::string programsFolder() {
@@ -131,7 +139,8 @@ void removeLeftovers(const demo::Layout& layout) {
 
 struct Round {
     double discovery = 0, removal = 0, plain = 0;
-    std::size_t plainFiles = 0;
+    double plainRest = 0;  // the folders and keys, deleted plainly after the files
+    std::size_t plainFiles = 0, plainFolders = 0, plainKeys = 0;
 };
 
 double median(std::vector<double> values) {
@@ -177,16 +186,51 @@ bool timeEngine(const demo::Options& options, Round& round) {
 
 // The same product deleted by a plain loop: every file the engine deleted,
 // listed beforehand so that only the deletions are timed.
+// The registry keys of the product, each before the key that holds it.
+std::vector<std::pair<HKEY, std::string>> productKeys(const demo::Layout& layout) {
+    std::vector<std::pair<HKEY, std::string>> keys;
+    for (const demo::Application& app : layout.apps) {
+        for (const demo::FileType& type : app.fileTypes) {
+            keys.emplace_back(HKEY_CLASSES_ROOT, type.extension);
+            keys.emplace_back(HKEY_CLASSES_ROOT, type.name + "\\shell\\open\\command");
+            keys.emplace_back(HKEY_CLASSES_ROOT, type.name + "\\shell\\open");
+            keys.emplace_back(HKEY_CLASSES_ROOT, type.name + "\\shell");
+            keys.emplace_back(HKEY_CLASSES_ROOT, type.name);
+        }
+    }
+    keys.emplace_back(HKEY_LOCAL_MACHINE, demo::kUninstallKey);
+    keys.emplace_back(HKEY_LOCAL_MACHINE, demo::kProductKey);
+    return keys;
+}
+
+// The same product deleted by a plain loop: every file the engine deleted,
+// listed beforehand so that only the deletions are timed. The folders and
+// keys then go the same plain way, timed apart, for a fuller comparison.
 bool timePlainLoop(const demo::Options& options, Round& round) {
     if (!lay(options)) return false;
-    std::vector<std::string> files;
-    filesBelow(options.installDir, files);
-    filesBelow(programsFolder() + "\\" + demo::kStartMenuFolder, files);
-    const double start = seconds();
+    const demo::Layout layout = demo::makeLayout(options);
+    std::vector<std::string> files, folders;
+    listBelow(programsFolder() + "\\" + demo::kStartMenuFolder, files, folders);
+    listBelow(options.installDir, files, folders);
+    const auto keys = productKeys(layout);
+
+    double start = seconds();
     for (const std::string& file : files) DeleteFileA(file.c_str());
     round.plain = seconds() - start;
+
+    start = seconds();
+    for (const std::string& folder : folders) RemoveDirectoryA(folder.c_str());
+    for (const auto& [root, subKey] : keys) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) continue;
+        RegDeleteKeyA(key, "");
+        RegCloseKey(key);
+    }
+    round.plainRest = seconds() - start;
     round.plainFiles = files.size();
-    removeLeftovers(demo::makeLayout(options));
+    round.plainFolders = folders.size();
+    round.plainKeys = keys.size();
+    removeLeftovers(layout);
     return true;
 }
 
@@ -211,7 +255,7 @@ int main(int argc, char** argv) {
     options.apps = 50;
     options.filesPerApp = 200;
     options.typesPerApp = 4;
-    int rounds = 3;
+    int rounds = 4;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (i + 1 >= argc) return usage();
@@ -245,7 +289,7 @@ int main(int argc, char** argv) {
         "%zu file types\n",
         options.apps, files, types);
 
-    std::vector<double> discovery, removal, plain, ratio;
+    std::vector<double> discovery, removal, plain, everything, ratio;
     for (int r = 1; r <= rounds; ++r) {
         Round round;
         if (!measure(options, r, round)) {
@@ -253,25 +297,30 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::printf(
-            "round %d: discovery %.3f s, removal %.3f s, plain DeleteFileA loop "
-            "%.3f s (%zu files), removal / plain %.2f\n",
-            r, round.discovery, round.removal, round.plain, round.plainFiles,
-            round.removal / round.plain);
+            "round %d: discovery %.3f s, removal %.3f s, plain DeleteFileA loop %.3f s "
+            "(%zu files) + %.3f s for %zu folders and %zu keys, removal / plain files %.2f\n",
+            r, round.discovery, round.removal, round.plain, round.plainFiles, round.plainRest,
+            round.plainFolders, round.plainKeys, round.removal / round.plain);
         std::fflush(stdout);
         discovery.push_back(round.discovery);
         removal.push_back(round.removal);
         plain.push_back(round.plain);
+        everything.push_back(round.plain + round.plainRest);
         ratio.push_back(round.removal / round.plain);
     }
-    const double d = median(discovery), rm = median(removal), p = median(plain);
+    const double d = median(discovery), rm = median(removal), p = median(plain),
+                 all = median(everything);
     std::printf("median of %d rounds:\n", rounds);
-    std::printf("  discovery through the engine        %8.3f s\n", d);
-    std::printf("  removal of everything by the engine %8.3f s\n", rm);
-    std::printf("  plain DeleteFileA loop, same files  %8.3f s\n", p);
-    std::printf("  removal / plain loop                %8.2f  (the engine adds %+.0f%%)\n", rm / p,
-                (rm / p - 1) * 100);
-    std::printf("  removal / plain loop, per round      %8.2f\n", median(ratio));
-    std::printf("  (discovery + removal) / plain loop  %8.2f  (the engine adds %+.0f%%)\n",
+    std::printf("  discovery through the engine                 %8.3f s\n", d);
+    std::printf("  removal of everything by the engine          %8.3f s\n", rm);
+    std::printf("  plain DeleteFileA loop, same files           %8.3f s\n", p);
+    std::printf("  plain loop of files, folders and keys        %8.3f s\n", all);
+    std::printf("  removal / plain file loop                    %8.2f  (the engine adds %+.0f%%)\n",
+                rm / p, (rm / p - 1) * 100);
+    std::printf("  removal / plain file loop, median per round  %8.2f\n", median(ratio));
+    std::printf("  (discovery + removal) / plain file loop      %8.2f  (the engine adds %+.0f%%)\n",
                 (d + rm) / p, ((d + rm) / p - 1) * 100);
+    std::printf("  removal / plain files, folders and keys      %8.2f  (the engine adds %+.0f%%)\n",
+                rm / all, (rm / all - 1) * 100);
     return 0;
 }
