@@ -5,7 +5,8 @@
 # in nested folders, 200 file types), times discovery and the removal of
 # every application through the engine, lays the same product again and
 # times deleting the same files with a plain DeleteFileA loop, all in one
-# Wine session. Prints both times and their ratio.
+# Wine session. Prints both times and their ratio, and for a fuller
+# comparison the plain cost of removing the same folders and keys too.
 #
 #   tools/measure-removal.sh [removal_timing options, e.g. --rounds 5]
 #   DEMO_BUILD=build/dev-x-w32 tools/measure-removal.sh    # another build folder
