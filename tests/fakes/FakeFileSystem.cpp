@@ -311,8 +311,12 @@ Status FakeFileSystem::fileLength(const std::string& path, std::uint64_t& length
     if (const Status s = checkParent(f); s != 0) return logged(what, s);
     const Entry* e = find(f.key);
     if (e == nullptr) return logged(what, platform::kErrorFileNotFound);
-    // A folder has no length: it fails as opening it for reading would.
-    if (e->folder) return logged(what, platform::kErrorAccessDenied);
+    // A folder exists with the length 0 that the system reports for it, so a
+    // folder named like a marker file counts as that marker.
+    if (e->folder) {
+        length = 0;
+        return logged(what, 0);
+    }
     if (f.trailingSeparator) return logged(what, platform::kErrorInvalidName);
     length = e->data.size();
     return logged(what, 0);

@@ -43,6 +43,16 @@ TEST_F(Deletion, WithoutTheMarkerDeletionsGoAheadAndAMarkerMadeLaterChangesNothi
     EXPECT_EQ(world.log.count("FileLength"), 1);
 }
 
+// A folder of that name exists as far as the system's length query goes, so
+// it turns deletions off too: the safe reading of an odd marker.
+TEST_F(Deletion, AFolderNamedLikeTheMarkerCountsAsTheMarker) {
+    world.files.addFolder(inInstall("can't delete"));
+    world.files.addFile(inInstall("a.txt"));
+    removeFile("a.txt");
+    EXPECT_FALSE(install.deletionAllowed());
+    EXPECT_TRUE(exists(inInstall("a.txt")));
+}
+
 TEST_F(Deletion, TheMarkerIsLookedForInTheProgramsOwnFolder) {
     world.system.setProgramFolder("D:\\tools");
     world.files.addFile("D:\\tools\\can't delete");
