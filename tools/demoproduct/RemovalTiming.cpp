@@ -21,8 +21,12 @@
 #include "platform/win32/Win32Platform.h"
 #include "tools/demoproduct/ConsoleViews.h"
 #include "tools/demoproduct/DemoLayout.h"
+#include "tools/demoproduct/WinTree.h"
 
 namespace {
+
+using wintree::ownFolder;
+using wintree::removeTree;
 
 double seconds() {
     static LARGE_INTEGER frequency = [] {
@@ -33,12 +37,6 @@ double seconds() {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-std::string ownFolder() {
-    char buffer[MAX_PATH] = {};
-    std::string path(buffer, GetModuleFileNameA(nullptr, buffer, sizeof buffer));
-    return path.substr(0, path.find_last_of('\\'));
 }
 
 bool lay(const demo::Options& options) {
@@ -104,23 +102,6 @@ std::string programsFolder() {
         RegCloseKey(key);
     }
     return buffer;
-}
-
-void removeTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                removeTree(folder + "\\" + name);
-            else
-                DeleteFileA((folder + "\\" + name).c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
 }
 
 // What the plain loop leaves (folders and keys) goes before the next round.

@@ -15,8 +15,12 @@
 #include <vector>
 
 #include "tools/demoproduct/DemoLayout.h"
+#include "tools/demoproduct/WinTree.h"
 
 namespace {
+
+using wintree::ownFolder;
+using wintree::subKeys;
 
 const char* const kUsage =
     "usage: demoproduct lay [--dir \"<install folder>\"] [--apps N] [--files-per-app N]\n"
@@ -131,13 +135,6 @@ std::string readFile(const std::string& path) {
     return contents;
 }
 
-std::string ownFolder() {
-    char buffer[MAX_PATH] = {};
-    DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-    std::string path(buffer, n);
-    return path.substr(0, path.find_last_of('\\'));
-}
-
 // Every folder and file below `folder`, parents before children, names in
 // case-insensitive order so that listings compare line by line.
 void listTree(const std::string& folder, std::vector<std::pair<std::string, std::string>>& out) {
@@ -218,19 +215,6 @@ std::string readString(HKEY root, const std::string& subKey, const std::string& 
     RegCloseKey(key);
     if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return "";
     return std::string(buffer);
-}
-
-std::vector<std::string> subKeys(HKEY key) {
-    std::vector<std::string> names;
-    char name[512];
-    for (DWORD index = 0;; ++index) {
-        DWORD size = sizeof name;
-        LONG rc = RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
-        if (rc == ERROR_MORE_DATA) continue;
-        if (rc != ERROR_SUCCESS) break;
-        names.emplace_back(name, size);
-    }
-    return names;
 }
 
 // The values of a key, as "[name] = data" texts ("" names the default).

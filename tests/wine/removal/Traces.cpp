@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tools/demoproduct/DemoLayout.h"
+#include "tools/demoproduct/WinTree.h"
 
 namespace removaltest {
 namespace {
@@ -41,19 +42,6 @@ void collect(const std::string& root, const std::string& relative, std::set<std:
     FindClose(search);
 }
 
-std::vector<std::string> subKeys(HKEY root) {
-    std::vector<std::string> names;
-    char name[512];
-    for (DWORD index = 0;; ++index) {
-        DWORD size = sizeof name;
-        LONG rc = RegEnumKeyExA(root, index, name, &size, nullptr, nullptr, nullptr, nullptr);
-        if (rc == ERROR_MORE_DATA) continue;
-        if (rc != ERROR_SUCCESS) break;
-        names.emplace_back(name, size);
-    }
-    return names;
-}
-
 }  // namespace
 
 std::string windowsFolder() {
@@ -66,11 +54,7 @@ std::string windowsFolder() {
 
 std::string programsFolder() { return stringValue(HKEY_CURRENT_USER, kShellFolders, "Programs"); }
 
-std::string ownFolder() {
-    char buffer[MAX_PATH] = {};
-    std::string path(buffer, GetModuleFileNameA(nullptr, buffer, sizeof buffer));
-    return path.substr(0, path.find_last_of('\\'));
-}
+std::string ownFolder() { return wintree::ownFolder(); }
 
 std::string ownName() {
     char buffer[MAX_PATH] = {};
@@ -113,26 +97,7 @@ std::string readFile(const std::string& path) {
 
 void makeFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
 
-void removeTree(const std::string& path) {
-    if (!folderExists(path)) return;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string child = path + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                removeTree(child);
-            } else {
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(child.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path.c_str());
-}
+void removeTree(const std::string& path) { wintree::removeTree(path); }
 
 std::set<std::string> tree(const std::string& root) {
     std::set<std::string> entries;
@@ -206,7 +171,7 @@ void wipeProduct() {
         removeTree(installDir);
     deleteKeyTree(HKEY_LOCAL_MACHINE, demo::kProductKey);
     deleteKeyTree(HKEY_LOCAL_MACHINE, demo::kUninstallKey);
-    for (const std::string& name : subKeys(HKEY_CLASSES_ROOT)) {
+    for (const std::string& name : wintree::subKeys(HKEY_CLASSES_ROOT)) {
         if (startsWithNoCase(name, demo::kFileTypePrefix) ||
             (name.size() > 1 && name[0] == '.' &&
              startsWithNoCase(stringValue(HKEY_CLASSES_ROOT, name), demo::kFileTypePrefix)))
