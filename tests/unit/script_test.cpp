@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/unit/FailureOf.h"
 #include "tests/unit/ProductFixture.h"
 
 namespace {
@@ -14,17 +15,6 @@ using engine::Failure;
 using engine::FailureKind;
 using engine::Install;
 using product::script;
-
-template <typename Action>
-FailureKind failureOf(Action action) {
-    try {
-        action();
-    } catch (const Failure& failure) {
-        return failure.kind();
-    }
-    ADD_FAILURE() << "no failure";
-    return FailureKind::FileNotFound;
-}
 
 class ScriptTest : public product::ProductTest {
 protected:

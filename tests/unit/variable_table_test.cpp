@@ -7,24 +7,13 @@
 #include "engine/Failure.h"
 #include "engine/Int16.h"
 #include "engine/VariableTable.h"
+#include "tests/unit/FailureOf.h"
 
 namespace {
 
 using engine::Failure;
 using engine::FailureKind;
 using engine::VariableTable;
-
-// Runs `action` and returns the kind of the Failure it throws.
-template <typename Action>
-FailureKind failureOf(Action action) {
-    try {
-        action();
-    } catch (const Failure& failure) {
-        return failure.kind();
-    }
-    ADD_FAILURE() << "no failure";
-    return FailureKind::FileNotFound;
-}
 
 void fillAllRows(VariableTable& table) {
     for (int i = 0; i < VariableTable::kRows; ++i)
