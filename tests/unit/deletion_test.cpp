@@ -67,8 +67,8 @@ TEST_F(Deletion, ValuesWithAndWithoutALeadingSeparatorNameTheSameFile) {
     EXPECT_FALSE(exists(inInstall("data\\main.dat")));
     EXPECT_FALSE(exists(inInstall("readme.txt")));
     EXPECT_TRUE(
-        world.log.contains("DeleteFiles C:\\Program Files\\Corvalune\\data\\main.dat -> 0"));
-    EXPECT_TRUE(world.log.contains("DeleteFiles C:\\Program Files\\Corvalune\\readme.txt -> 0"));
+        world.log.contains("FindEntries C:\\Program Files\\Corvalune\\data\\main.dat -> 0"));
+    EXPECT_TRUE(world.log.contains("FindEntries C:\\Program Files\\Corvalune\\readme.txt -> 0"));
 }
 
 TEST_F(Deletion, WildcardsMatchOnlyInTheFolderTheValueNames) {
@@ -107,7 +107,7 @@ TEST_F(Deletion, ValuesThatReachOutsideTheInstallDirectoryDeleteNothing) {
     // Built from a standard variable, as a script would write it.
     install.setVariableValue("windowsystem", "C:\\WINDOWS\\SYSTEM\\");
     removeFile(install.expandVariables("$windowsystem$kernel.dll"));
-    EXPECT_EQ(world.log.count("DeleteFiles"), 0);
+    EXPECT_EQ(world.log.count("DeleteEntry"), 0);
     EXPECT_TRUE(exists("C:\\WINDOWS\\SYSTEM\\kernel.dll"));
     EXPECT_TRUE(exists("C:\\Program Files\\other.txt"));
     EXPECT_TRUE(exists(inInstall("x.txt")));
@@ -122,7 +122,7 @@ TEST_F(Deletion, AnEmptyInstallDirectoryDeletesNothing) {
     removeFile("*.*");
     EXPECT_TRUE(exists("C:\\a.txt"));
     EXPECT_TRUE(exists("C:\\boot.ini"));
-    EXPECT_EQ(world.log.count("DeleteFiles"), 0);
+    EXPECT_EQ(world.log.count("DeleteEntry"), 0);
 }
 
 TEST_F(Deletion, AFolderLosesItsFilesButKeepsItsSubfolders) {
@@ -144,22 +144,28 @@ TEST_F(Deletion, AnEmptiedFolderIsRemovedAndAMissingOneIsNoMatter) {
     install.removeFolder(inInstall("missing"));
     EXPECT_FALSE(exists(inInstall("app")));
     EXPECT_FALSE(exists(inInstall("empty")));
-    EXPECT_EQ(
-        world.log.only({"DeleteFiles", "RemoveDirectory"}),
-        (std::vector<std::string>{"DeleteFiles C:\\Program Files\\Corvalune\\app\\*.* -> 0",
-                                  "RemoveDirectory C:\\Program Files\\Corvalune\\app -> 0",
-                                  "DeleteFiles C:\\Program Files\\Corvalune\\empty\\*.* -> 2",
-                                  "RemoveDirectory C:\\Program Files\\Corvalune\\empty -> 0",
-                                  "DeleteFiles C:\\Program Files\\Corvalune\\missing\\*.* -> 3",
-                                  "RemoveDirectory C:\\Program Files\\Corvalune\\missing -> 2"}));
+    EXPECT_EQ(world.log.only({"DeleteEntry"}),
+              (std::vector<std::string>{"DeleteEntry C:\\Program Files\\Corvalune\\app\\a.exe -> 0",
+                                        "DeleteEntry C:\\Program Files\\Corvalune\\app -> 0",
+                                        "DeleteEntry C:\\Program Files\\Corvalune\\empty -> 0"}));
 }
 
-TEST_F(Deletion, TheInstallFolderAndTheProductsStartMenuFolderAreRemovable) {
-    install.removeFolder(startMenu());
-    install.removeFolder(installDir);
-    EXPECT_FALSE(exists(startMenu()));
-    EXPECT_FALSE(exists(inInstall("sprellow.exe")));
-    EXPECT_FALSE(exists(installDir));
+// An application's folder lies strictly inside a folder the product owns:
+// one that comes out as the install folder or the Start-menu folder itself
+// (a program right in the install folder) would take every other
+// application's scripts with it. Only the clean-up removes those two.
+TEST_F(Deletion, TheOwnedFoldersThemselvesAreNoApplicationsFolder) {
+    world.files.addFile(startMenu("Remove QUOB.lnk"));
+    for (const std::string& folder : {installDir, installDir + "\\", installDir + "\\.",
+                                      startMenu(), startMenu() + "\\", startMenu() + "\\."})
+        install.removeFolder(folder);
+    EXPECT_TRUE(exists(startMenu("Remove QUOB.lnk")));
+    EXPECT_TRUE(exists(inInstall("sprellow.exe")));
+    EXPECT_EQ(world.log.count("DeleteEntry"), 0);
+    const auto& refusals = install.deletions().refusals();
+    ASSERT_EQ(refusals.size(), 6u);
+    EXPECT_EQ(refusals[0].reason, "is the install folder itself");
+    EXPECT_EQ(refusals[5].reason, "is the product's Start-menu folder itself");
 }
 
 // Folders the product doesn't own are never emptied, whatever the spelling.
@@ -177,8 +183,7 @@ TEST_F(Deletion, FoldersOutsideTheProductAreNeverEmptied) {
           "C:\\WINDOWS\\.", "C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob demo\\.."})
         install.removeFolder(folder);
     EXPECT_EQ(world.files.allPaths(), before);
-    EXPECT_EQ(world.log.count("DeleteFiles"), 0);
-    EXPECT_EQ(world.log.count("RemoveDirectory"), 0);
+    EXPECT_EQ(world.log.count("DeleteEntry"), 0);
 }
 
 }  // namespace

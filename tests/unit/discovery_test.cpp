@@ -77,7 +77,7 @@ TEST_F(Discovery, TitlesCarryOverBetweenScriptsAndSeeNoStandardVariables) {
     install.findApplications();
     EXPECT_EQ(world.list.items(), (Strings{"", "Bravo  end", "Bravo  end", "D Delta  co"}));
     // Reading titles never deletes anything.
-    EXPECT_EQ(world.log.count("DeleteFiles"), 0);
+    EXPECT_EQ(world.log.count("DeleteEntry"), 0);
     EXPECT_TRUE(exists(inInstall("sprellow.exe")));
 }
 

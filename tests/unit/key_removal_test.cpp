@@ -32,15 +32,16 @@ TEST_F(KeyRemoval, RemovesBothKeysAndTheProgramAndStartMenuFolders) {
     EXPECT_FALSE(exists(inInstall("Viewer")));
     EXPECT_FALSE(exists(startMenu("Viewer")));
     EXPECT_TRUE(world.registry.openHandles().empty());
-    EXPECT_EQ(world.log.only({"RegDeleteKey", "DeleteFiles", "RemoveDirectory"}),
+    EXPECT_EQ(world.log.only({"RegDeleteKey", "DeleteEntry"}),
               (Strings{"RegDeleteKey HKCR\\.qvw -> 0",
                        "RegDeleteKey HKCR\\QuobViewer\\shell\\open\\command -> 0",
-                       "DeleteFiles C:\\Program Files\\Corvalune\\Viewer\\*.* -> 0",
-                       "RemoveDirectory C:\\Program Files\\Corvalune\\Viewer -> 0",
-                       "DeleteFiles C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob "
-                       "demo\\Viewer\\*.* -> 0",
-                       "RemoveDirectory C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob "
-                       "demo\\Viewer -> 0"}));
+                       "DeleteEntry C:\\Program Files\\Corvalune\\Viewer\\help.txt -> 0",
+                       "DeleteEntry C:\\Program Files\\Corvalune\\Viewer\\viewer.exe -> 0",
+                       "DeleteEntry C:\\Program Files\\Corvalune\\Viewer -> 0",
+                       "DeleteEntry C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob "
+                       "Demo\\Viewer\\Viewer.lnk -> 0",
+                       "DeleteEntry C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob "
+                       "Demo\\Viewer -> 0"}));
     // The extension key goes before its command is looked at; the command
     // key's handle is closed last.
     const Strings registry =
@@ -134,7 +135,7 @@ TEST_F(KeyRemoval, AnEmptyCommandRemovesNoFolder) {
     removeKey(".qvw");
     EXPECT_FALSE(keyExists(HKCR, "QuobViewer\\shell\\open\\command"));
     EXPECT_TRUE(exists(startMenu("top.lnk")));
-    EXPECT_EQ(world.log.count("DeleteFiles"), 0);
+    EXPECT_EQ(world.log.count("DeleteEntry"), 0);
 }
 
 TEST_F(KeyRemoval, ACommandTooLongForSixteenBitPositionsFailsAndClosesItsKey) {
