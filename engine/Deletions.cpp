@@ -119,7 +119,8 @@ Verdict Deletions::judge(const CanonicalPath& real, Reach reach, const Owned* wi
 }
 
 FileHandle Deletions::openChecked(const std::string& path, Reach reach, const Owned* within,
-                                  bool folder, platform::Status* openStatus) {
+                                  bool folder, platform::OpenFor purpose,
+                                  platform::Status* openStatus) {
     // The path's own attributes show a link where an open can't: a system
     // that opens a link's target even when asked for the link itself.
     std::uint32_t attributes = 0;
@@ -129,7 +130,7 @@ FileHandle Deletions::openChecked(const std::string& path, Reach reach, const Ow
         return kNoFile;
     }
     FileHandle handle = kNoFile;
-    const platform::Status opened = files_.openEntry(path, platform::OpenFor::Deletion, handle);
+    const platform::Status opened = files_.openEntry(path, purpose, handle);
     if (openStatus != nullptr) *openStatus = opened;
     if (opened != platform::kErrorSuccess) {
         // Nothing can be deleted; still say why the rules would refuse it
@@ -161,7 +162,8 @@ FileHandle Deletions::openChecked(const std::string& path, Reach reach, const Ow
 }
 
 void Deletions::deleteChecked(const std::string& path, const Owned* within) {
-    const FileHandle handle = openChecked(path, Reach::Inside, within, false);
+    const FileHandle handle =
+        openChecked(path, Reach::Inside, within, false, platform::OpenFor::Deletion);
     if (handle == kNoFile) return;
     files_.deleteEntry(handle);  // failures are passed over in silence
     files_.closeEntry(handle);
@@ -197,13 +199,20 @@ void Deletions::removeFolder(const std::string& folder, Reach reach) {
             return;
         }
     }
-    const FileHandle handle = openChecked(folder, reach, within, true);
-    if (handle == kNoFile) return;
+    // The folder is judged before anything in it is touched, and opened for
+    // deletion only once it is emptied: a listing can't be made of a folder
+    // that is open for deletion on every system.
+    const FileHandle looked =
+        openChecked(folder, reach, within, true, platform::OpenFor::Inspection);
+    if (looked == kNoFile) return;
+    files_.closeEntry(looked);
     std::vector<platform::FoundEntry> found;
     files_.findEntries(folder + "\\*.*", found);
     for (const platform::FoundEntry& entry : found) {
         if (!isFolder(entry.attributes)) deleteChecked(folder + "\\" + entry.name, nullptr);
     }
+    const FileHandle handle = openChecked(folder, reach, within, true, platform::OpenFor::Deletion);
+    if (handle == kNoFile) return;
     files_.deleteEntry(handle);  // only an emptied folder goes
     files_.closeEntry(handle);
 }
@@ -213,7 +222,8 @@ platform::Status Deletions::deleteFile(const std::string& path, const std::strin
     runningProgram = false;
     if (!install_.verdict.allowed()) return platform::kErrorAccessDenied;
     platform::Status status = platform::kErrorFileNotFound;
-    const FileHandle handle = openChecked(path, Reach::Inside, &install_, false, &status);
+    const FileHandle handle =
+        openChecked(path, Reach::Inside, &install_, false, platform::OpenFor::Deletion, &status);
     if (handle != kNoFile) {
         status = files_.deleteEntry(handle);
         files_.closeEntry(handle);

@@ -74,10 +74,12 @@ private:
     // Whether something really at `real` may go: strictly inside `within`
     // (or either owned folder when that is null), or one of them itself.
     Verdict judge(const CanonicalPath& real, Reach reach, const Owned* within) const;
-    // Opens `path` for deletion and judges where it really is; gives the
-    // open handle, or kNoFile when it is not there or was refused.
+    // Opens `path` (for deletion, or only to look) and judges where it
+    // really is; gives the open handle, or kNoFile when it is not there or
+    // was refused.
     platform::FileHandle openChecked(const std::string& path, Reach reach, const Owned* within,
-                                     bool folder, platform::Status* openStatus = nullptr);
+                                     bool folder, platform::OpenFor purpose,
+                                     platform::Status* openStatus = nullptr);
     void deleteChecked(const std::string& path, const Owned* within);
     std::optional<CanonicalPath> whereIs(const std::string& path);
 

@@ -53,7 +53,8 @@ public:
     // Names (without folder) of the ordinary files that match `pattern`, whose
     // last component may hold `*` and `?`, in the order the system lists them.
     // Folders, hidden and system files are left out. No match is success with
-    // an empty list; a folder that can't be listed is an error.
+    // an empty list; a folder that can't be listed is an error, and the names
+    // found before a listing fails part-way are kept.
     virtual Status listFiles(const std::string& pattern, std::vector<std::string>& names) = 0;
 
     // Deletes every file (not folder) that matches `pathPattern`, whose last

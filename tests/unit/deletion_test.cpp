@@ -186,4 +186,93 @@ TEST_F(Deletion, FoldersOutsideTheProductAreNeverEmptied) {
     EXPECT_EQ(world.log.count("DeleteEntry"), 0);
 }
 
+// A folder link inside the install folder leads wherever its maker chose:
+// nothing behind it is deleted, whether named through the link by a file
+// value, a wildcard or a folder removal, and the link itself stays.
+TEST_F(Deletion, NothingBehindAFolderLinkIsDeleted) {
+    world.files.addFile("C:\\precious\\a.txt");
+    world.files.addFile("C:\\precious\\sub\\b.txt");
+    world.files.addFolderLink(inInstall("Data"), "C:\\precious");
+    const std::vector<std::string> before = world.files.allPaths();
+    removeFile("Data\\*.*");
+    removeFile("Data\\a.txt");
+    removeFile("DATA\\sub\\b.txt");
+    install.removeFolder(inInstall("Data\\sub"));
+    install.removeFolder(inInstall("Data"));
+    EXPECT_EQ(world.files.allPaths(), before);
+    EXPECT_EQ(world.log.count("DeleteEntry"), 0);
+    std::vector<std::string> reasons;
+    for (const engine::Refusal& refusal : install.deletions().refusals())
+        reasons.push_back(refusal.reason);
+    const std::string outside = "leads outside the install folder through a link or another name";
+    EXPECT_EQ(reasons, (std::vector<std::string>{
+                           outside, outside, outside,
+                           "lies outside the install folder and the product's Start-menu folder",
+                           "is a link"}));
+}
+
+// Only the owned folder itself and what lies in it are judged: a product on
+// a linked folder is normal, an owned folder that is a link is not used.
+TEST_F(Deletion, AnOwnedFolderMayLieBelowALinkButNotBeOne) {
+    world.files.addFile("E:\\real\\Corvalune\\a.txt");
+    world.files.addFolderLink("D:\\Apps", "E:\\real");
+    world.registry.setString(HKLM, engine::kProductKey, "", "D:\\Apps\\Corvalune");
+    install.findApplications();
+    removeFile("a.txt");
+    EXPECT_FALSE(exists("E:\\real\\Corvalune\\a.txt"));
+
+    // The Start-menu folder, in the user's own profile, made a link to
+    // Program Files: its "Corvalune" would be the install folder.
+    world.files.erase(startMenu());
+    world.files.addFolderLink(startMenu(), "C:\\Program Files");
+    engine::Install again{world.platform(), world.dialog, world.list, world.progress};
+    again.findApplications();
+    again.removeFolder(startMenu("Corvalune"));
+    EXPECT_TRUE(exists(inInstall("sprellow.exe")));
+    EXPECT_EQ(again.deletions().startMenuVerdict().refusal, "the Start-menu folder is a link");
+}
+
+// A short spelling of a protected folder, or of one above it, is as unusable
+// an install folder as the long one.
+TEST_F(Deletion, AShortSpellingOfAProtectedFolderIsNoInstallFolder) {
+    world.files.setShortName("C:\\Users\\ann\\Start Menu", "STARTM~1");
+    world.files.addFile(startMenu("Remove QUOB.lnk"));
+    for (const char* dir : {"C:\\Users\\ann\\STARTM~1", "C:\\USERS\\ann\\STARTM~1\\Programs"}) {
+        world.registry.setString(HKLM, engine::kProductKey, "", dir);
+        engine::Install other{world.platform(), world.dialog, world.list, world.progress};
+        other.findApplications();
+        other.setVariableValue("removefile", "Programs\\CORVALUNE quob Demo\\*.*");
+        other.removeFileEntry();
+        other.setVariableValue("removefile", "CORVALUNE quob Demo\\*.*");
+        other.removeFileEntry();
+        EXPECT_FALSE(other.deletions().installDirVerdict().allowed()) << dir;
+    }
+    EXPECT_TRUE(exists(startMenu("Remove QUOB.lnk")));
+}
+
+// Windows drops blanks from the end of a path's last name, not dots: "*."
+// keeps naming the files without a dot.
+TEST_F(Deletion, TrailingBlanksOfAValueGoAndTrailingDotsStay) {
+    world.files.addFile(inInstall("a.txt"));
+    world.files.addFile(inInstall("b.txt"));
+    world.files.addFile(inInstall("noext"));
+    removeFile("a.txt ");
+    removeFile("*.txt  ");
+    EXPECT_FALSE(exists(inInstall("a.txt")));
+    EXPECT_FALSE(exists(inInstall("b.txt")));
+    EXPECT_TRUE(exists(inInstall("noext")));
+    removeFile("*.");
+    EXPECT_FALSE(exists(inInstall("noext")));
+    EXPECT_TRUE(exists(inInstall("sprellow.exe")));
+}
+
+TEST_F(Deletion, AListingThatFailsPartWayStillDeletesWhatItFound) {
+    world.files.addFile(inInstall("app\\a.dll"));
+    world.files.addFile(inInstall("app\\b.dll"));
+    world.files.setListingFailsAfter(1);
+    removeFile("app\\*.dll");
+    EXPECT_FALSE(exists(inInstall("app\\a.dll")));
+    EXPECT_TRUE(exists(inInstall("app\\b.dll")));
+}
+
 }  // namespace

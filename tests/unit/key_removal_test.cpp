@@ -138,6 +138,47 @@ TEST_F(KeyRemoval, AnEmptyCommandRemovesNoFolder) {
     EXPECT_EQ(world.log.count("DeleteEntry"), 0);
 }
 
+// Windows often registers programs by their short 8.3 path: the folders are
+// judged where they really are, so the short form removes what the long one
+// does, the Start-menu folder named after the program folder's long name.
+TEST_F(KeyRemoval, ACommandInShortFormRemovesTheSameFolders) {
+    world.files.setShortName("C:\\Program Files", "PROGRA~1");
+    world.files.setShortName(installDir, "CORVAL~1");
+    world.files.setShortName(inInstall("Viewer"), "VIEWER~1");
+    addFileType(".qvw", "QuobViewer", "C:\\PROGRA~1\\CORVAL~1\\VIEWER~1\\viewer.exe %1");
+    removeKey(".qvw");
+    EXPECT_FALSE(exists(inInstall("Viewer")));
+    EXPECT_FALSE(exists(startMenu("Viewer")));
+}
+
+// A program right in the install folder makes the install folder its
+// program folder: removing it would take every other application's script.
+TEST_F(KeyRemoval, AProgramRightInTheInstallFolderLeavesThatFolderAlone) {
+    addScript("other.del", script({"title=Other"}));
+    world.files.addFile(inInstall("delta.exe"));
+    addFileType(".dlt", "DeltaDoc", inInstall("delta.exe") + " %1");
+    removeKey(".dlt");
+    EXPECT_TRUE(exists(inInstall("other.del")));
+    EXPECT_TRUE(exists(inInstall("delta.exe")));
+    EXPECT_TRUE(exists(inInstall("sprellow.exe")));
+    EXPECT_FALSE(keyExists(HKCR, "DeltaDoc\\shell\\open\\command"));
+}
+
+// "Viewer\\viewer.exe" and "Viewer\.\viewer.exe" both name the folder Viewer;
+// neither makes the product's Start-menu folder itself a program's folder.
+TEST_F(KeyRemoval, AnEmptyOrDotFolderNameIsTheFolderItNames) {
+    world.files.addFile(startMenu("Remove QUOB.lnk"));
+    for (const char* command : {"Viewer\\\\viewer.exe %1", "Viewer\\.\\viewer.exe %1"}) {
+        world.files.addFile(inInstall("Viewer\\viewer.exe"));
+        world.files.addFile(startMenu("Viewer\\Viewer.lnk"));
+        addFileType(".qvw", "QuobViewer", inInstall(command));
+        removeKey(".qvw");
+        EXPECT_FALSE(exists(inInstall("Viewer"))) << command;
+        EXPECT_FALSE(exists(startMenu("Viewer"))) << command;
+        EXPECT_TRUE(exists(startMenu("Remove QUOB.lnk"))) << command;
+    }
+}
+
 TEST_F(KeyRemoval, ACommandTooLongForSixteenBitPositionsFailsAndClosesItsKey) {
     addFileType(".qvw", "QuobViewer", inInstall("Viewer\\") + std::string(32800, 'x'));
     try {
