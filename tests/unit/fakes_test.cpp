@@ -235,6 +235,44 @@ TEST_F(FakeFileSystemTest, CreateFileForOutputRules) {
 
 // ---- registry
 
+// The same facts the Win32 adapter shows under Wine: links and short names
+// resolve to one final path, a link itself is removed rather than its target
+// (as Windows does; Wine removes an empty target instead), a held folder
+// stays put, and a deletion through a handle happens at its close.
+TEST_F(FakeFileSystemTest, LinksShortNamesHandlesAndHolds) {
+    fs.addFile("C:\\target\\precious.txt", "kept");
+    fs.addFolderLink("C:\\inst\\ulink", "C:\\target");
+    fs.setShortName("C:\\target\\precious.txt", "PRECIO~1.TXT");
+    std::uint32_t attributes = 0;
+    ASSERT_EQ(fs.getAttributes("C:\\inst\\ulink", attributes), 0);
+    EXPECT_EQ(attributes, platform::kAttributeDirectory | platform::kAttributeReparsePoint);
+    auto finalPath = [&](const std::string& path) {
+        platform::FileHandle handle = platform::kNoFile;
+        if (fs.openEntry(path, platform::OpenFor::Inspection, handle) != 0) return std::string();
+        std::string result;
+        EXPECT_EQ(fs.describeEntry(handle, result, attributes), 0);
+        fs.closeEntry(handle);
+        return result;
+    };
+    EXPECT_EQ(finalPath("C:\\inst\\ulink\\precious.txt"), "\\\\?\\C:\\target\\precious.txt");
+    EXPECT_EQ(finalPath("c:\\INST\\\\ulink\\PRECIO~1.TXT "), "\\\\?\\C:\\target\\precious.txt");
+    EXPECT_EQ(finalPath("C:\\inst\\ulink"), "\\\\?\\C:\\inst\\ulink");  // the link itself
+
+    platform::FileHandle hold = platform::kNoFile;
+    platform::FileHandle handle = platform::kNoFile;
+    ASSERT_EQ(fs.openEntry("C:\\target", platform::OpenFor::Holding, hold), 0);
+    EXPECT_EQ(fs.openEntry("C:\\target", platform::OpenFor::Deletion, handle), 32);
+    ASSERT_EQ(fs.openEntry("C:\\target\\precious.txt", platform::OpenFor::Deletion, handle), 0);
+    EXPECT_EQ(fs.deleteEntry(handle), 0);
+    EXPECT_TRUE(fs.exists("C:\\target\\precious.txt"));
+    fs.closeEntry(handle);
+    EXPECT_FALSE(fs.exists("C:\\target\\precious.txt"));
+    fs.closeEntry(hold);
+    EXPECT_EQ(fs.removeDirectory("C:\\inst\\ulink"), 0);
+    EXPECT_TRUE(fs.isFolder("C:\\target"));
+    EXPECT_EQ(fs.openHandles(), 0u);
+}
+
 class FakeRegistryTest : public ::testing::Test {
 protected:
     fakes::OperationLog log;

@@ -10,6 +10,7 @@
 
 #include "Scratch.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "tests/wine/FolderLink.h"
 
 using winetest::exists;
 using winetest::ScratchFolder;
@@ -37,6 +38,17 @@ protected:
     }
     void folder(const std::string& name) {
         ASSERT_TRUE(CreateDirectoryA((scratch / name).c_str(), nullptr));
+    }
+    // Where `path` really is, as the deletion rules ask it; "" when it can't
+    // be opened.
+    std::string finalPath(const std::string& path) {
+        platform::FileHandle handle = platform::kNoFile;
+        if (files.openEntry(path, platform::OpenFor::Inspection, handle) != 0) return {};
+        std::string result;
+        std::uint32_t attributes = 0;
+        EXPECT_EQ(files.describeEntry(handle, result, attributes), 0) << path;
+        files.closeEntry(handle);
+        return result;
     }
 };
 
@@ -310,6 +322,94 @@ TEST_F(FilesOnWine, DeletionAtRestartIsScheduled) {
     ASSERT_EQ(status, ERROR_SUCCESS);
     pending.resize(size);
     EXPECT_NE(pending.find(scratch / "later.exe"), std::string::npos);
+}
+
+// Where a path really leads: through links and short names to the final
+// path, which is what the deletion rules judge.
+TEST_F(FilesOnWine, FinalPathsResolveLinksAndShortNames) {
+    folder("target");
+    writeFile(scratch / "target\\precious.txt", "kept");
+    folder("inst");
+    ASSERT_TRUE(winetest::plantFolderLink(scratch / "inst\\ulink", scratch / "target"));
+    std::uint32_t attributes = 0;
+    ASSERT_EQ(files.getAttributes(scratch / "inst\\ulink", attributes), 0);
+    EXPECT_EQ(attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY),
+              static_cast<std::uint32_t>(FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(finalPath(scratch / "inst\\ulink\\precious.txt"),
+              "\\\\?\\" + scratch / "target\\precious.txt");
+    // Wine opens a link's target even when asked for the link itself, where
+    // Windows opens the link: the rules look at the path's own attributes
+    // too, which show the link on both.
+    EXPECT_EQ(finalPath(scratch / "inst\\ulink"), "\\\\?\\" + scratch / "target");
+    std::vector<platform::FoundEntry> found;
+    EXPECT_EQ(files.findEntries(scratch / "inst\\ulink\\*.*", found), 0);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].name, "precious.txt");
+
+    // Short names are the system's own (generated ones under Wine): read
+    // them, never guess them.
+    char shortPath[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameA((scratch / "target\\precious.txt").c_str(), shortPath, MAX_PATH),
+              0u);
+    EXPECT_EQ(finalPath(std::string(shortPath) + " "),
+              "\\\\?\\" + scratch / "target\\precious.txt");
+    EXPECT_EQ(finalPath(scratch / "inst\\\\ulink\\precious.txt"),
+              "\\\\?\\" + scratch / "target\\precious.txt");
+    EXPECT_TRUE(winetest::removeFolderLink(scratch / "inst\\ulink"));
+    EXPECT_EQ(winetest::readFile(scratch / "target\\precious.txt"), "kept");
+}
+
+// Deletion through the handle that was asked where the file is, and a held
+// folder that nobody can delete or replace meanwhile.
+TEST_F(FilesOnWine, DeletionThroughTheHandleAndAHeldFolder) {
+    folder("held");
+    writeFile(scratch / "held\\a.txt", "");
+    writeFile(scratch / "held\\ro.txt", "");
+    setAttributes(scratch / "held\\ro.txt", FILE_ATTRIBUTE_READONLY);
+    platform::FileHandle hold = platform::kNoFile;
+    platform::FileHandle handle = platform::kNoFile;
+    ASSERT_EQ(files.openEntry(scratch / "held", platform::OpenFor::Holding, hold), 0);
+    EXPECT_EQ(files.openEntry(scratch / "held", platform::OpenFor::Deletion, handle),
+              platform::kErrorSharingViolation);
+    EXPECT_FALSE(MoveFileA((scratch / "held").c_str(), (scratch / "moved").c_str()));
+
+    ASSERT_EQ(files.openEntry(scratch / "held\\a.txt", platform::OpenFor::Deletion, handle), 0);
+    EXPECT_EQ(files.deleteEntry(handle), 0);
+    files.closeEntry(handle);
+    EXPECT_FALSE(exists(scratch / "held\\a.txt"));
+    ASSERT_EQ(files.openEntry(scratch / "held\\ro.txt", platform::OpenFor::Deletion, handle), 0);
+    EXPECT_NE(files.deleteEntry(handle), 0);
+    files.closeEntry(handle);
+    EXPECT_TRUE(exists(scratch / "held\\ro.txt"));
+
+    files.closeEntry(hold);
+    ASSERT_EQ(files.openEntry(scratch / "held", platform::OpenFor::Deletion, handle), 0);
+    files.deleteEntry(handle);  // not empty: it stays, whatever the call said
+    files.closeEntry(handle);
+    EXPECT_TRUE(exists(scratch / "held\\ro.txt"));
+    setAttributes(scratch / "held\\ro.txt", FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA((scratch / "held\\ro.txt").c_str());
+    ASSERT_EQ(files.openEntry(scratch / "held", platform::OpenFor::Deletion, handle), 0);
+    EXPECT_EQ(files.deleteEntry(handle), 0);
+    files.closeEntry(handle);
+    EXPECT_FALSE(exists(scratch / "held"));
+}
+
+// A listing names folders and hidden files too; blanks at the end of a
+// pattern go, as from any path's last name.
+TEST_F(FilesOnWine, FindEntriesListsEverythingAndDropsTrailingBlanks) {
+    writeFile(scratch / "a.txt", "");
+    writeFile(scratch / "h.txt", "");
+    setAttributes(scratch / "h.txt", FILE_ATTRIBUTE_HIDDEN);
+    folder("f.txt");
+    std::vector<platform::FoundEntry> found;
+    EXPECT_EQ(files.findEntries(scratch / "*.txt  ", found), 0);
+    Names names;
+    for (const platform::FoundEntry& entry : found) names.push_back(entry.name);
+    EXPECT_EQ(sorted(names), (Names{"a.txt", "f.txt", "h.txt"}));
+    EXPECT_EQ(files.findEntries(scratch / "a.txt ", found), 0);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].name, "a.txt");
 }
 
 }  // namespace
