@@ -385,6 +385,8 @@ scenario_keyboard() {
   finish
 }
 
+source "$(dirname "${BASH_SOURCE[0]}")/scenarios-deletions.sh"
+
 case "${1:-}" in
   template) ui_make_template && echo "template prefix ready: $ui_template" ;;
   "") echo "usage: $0 template|SCENARIO" >&2; exit 2 ;;
