@@ -6,13 +6,12 @@
 // deletion reaches outside the product's folders or HKEY_CLASSES_ROOT.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "engine/Install.h"
 #include "engine/VariableTable.h"
 #include "tests/fakes/Fakes.h"
+#include "tests/fuzz/FuzzChecks.h"
 
 namespace {
 
@@ -32,27 +31,12 @@ constexpr const char* kForeignFiles[] = {
     "C:\\Users\\ann\\Start Menu\\Programs\\Games\\solitaire.lnk",
 };
 
-void check(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
-
-std::string upper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-bool startsWith(const std::string& text, const std::string& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
+using fuzzing::check;
+using fuzzing::startsWith;
 
 // The fake reports deleted files as full paths in their stored spelling.
 bool ownedByProduct(const std::string& path) {
-    const std::string p = upper(path);
-    return startsWith(p, upper(kInstallDir) + "\\") || startsWith(p, upper(kProductMenu) + "\\");
+    return fuzzing::below(path, kInstallDir) || fuzzing::below(path, kProductMenu);
 }
 
 void layDownMachine(fakes::FakeWorld& world, const std::string& script) {
