@@ -84,6 +84,8 @@ TEST_F(HostileScripts, TouchNothingOutsideTheProduct) {
     layDownMachine();
     world.files.addFile(inInstall("App\\app.exe"));
     world.files.addFile(startMenu("App\\App.lnk"));
+    // A folder link inside the install folder leading out of it.
+    world.files.addFolderLink(inInstall("Out"), "C:\\Program Files\\Other");
 
     addScript("files.del", script({"title=Paths",
                                    "removefile=..\\sibling.txt",
@@ -114,18 +116,22 @@ TEST_F(HostileScripts, TouchNothingOutsideTheProduct) {
                                    "removefile=\\",
                                    "removefile=a.txt:x",
                                    "removefile=\"..\"\\boot.ini",
-                                   "removefile=.&.\\boot.ini"}));
+                                   "removefile=.&.\\boot.ini",
+                                   "removefile=Out\\*.*",
+                                   "removefile=out\\other.exe",
+                                   "removefile=App\\..\\Out\\other.exe"}));
     addScript("vars.del",
               script({"title=Variables", "removefile=$windowdirectory$win.ini",
                       "removefile=$windowsystem$*.*", "removefile=$windowmenuprograms$\\*.*",
                       "removefile=$windowdrive$\\boot.ini", "removefile=$msdaopath$*.*", "up=..",
                       "removefile=$up$\\sibling.txt", "removefile=$up$/$up$/a.txt"}));
-    addScript("keys.del", script({"title=Keys", "removekey=", "removekey=\\", "removekey=\\.txt",
-                                  "removekey=.hwin", "removekey=.hsys", "removekey=.hprg",
-                                  "removekey=.hroot", "removekey=.hunc", "removekey=.hup",
-                                  "removekey=.hfwd", "removekey=.hslash", "removekey=.hcon",
-                                  "removekey=.hempty", "removekey=.hbare", "removekey=.hquoted",
-                                  "removekey=.hstart", "removekey=.hprefix", "removekey=.happ"}));
+    addScript("keys.del", script({"title=Keys",         "removekey=",        "removekey=\\",
+                                  "removekey=\\.txt",   "removekey=.hwin",   "removekey=.hsys",
+                                  "removekey=.hprg",    "removekey=.hroot",  "removekey=.hunc",
+                                  "removekey=.hup",     "removekey=.hfwd",   "removekey=.hslash",
+                                  "removekey=.hcon",    "removekey=.hempty", "removekey=.hbare",
+                                  "removekey=.hquoted", "removekey=.hstart", "removekey=.hprefix",
+                                  "removekey=.happ",    "removekey=.hlink"}));
 
     const std::string programs = kPrograms;
     const std::vector<std::pair<std::string, std::string>> types = {
@@ -144,6 +150,7 @@ TEST_F(HostileScripts, TouchNothingOutsideTheProduct) {
         {".hstart", startMenu("..\\Accessories\\x.exe")},
         {".hprefix", "C:\\Program Files\\Corvalune2\\x.exe"},
         {".happ", inInstall("App\\app.exe") + " %1"},
+        {".hlink", inInstall("Out\\other.exe") + " %1"},
     };
     std::set<std::string> namedKeys = {lower("HKLM\\" + std::string(engine::kProductKey)),
                                        lower("HKLM\\" + std::string(engine::kUninstallKey))};
@@ -158,15 +165,18 @@ TEST_F(HostileScripts, TouchNothingOutsideTheProduct) {
     // The product itself went as usual.
     EXPECT_FALSE(exists(inInstall("App")));
     EXPECT_FALSE(exists(startMenu()));
-    EXPECT_FALSE(exists(installDir));
+    // A link is never removed, so the folder holding it stays, with nothing else.
+    EXPECT_TRUE(exists(inInstall("Out")));
+    EXPECT_FALSE(exists(inInstall("sprellow.exe")));
     EXPECT_TRUE(keyExists(HKCR, "txtfile\\shell\\open\\command"));
 }
 
-// A product key whose install directory is a drive root or a system folder
-// gives deletions no base at all.
+// A product key whose install directory is a drive root or a system folder,
+// in any spelling, gives deletions no base at all.
 TEST_F(HostileScripts, AnInstallDirectoryAtARootOrSystemFolderDeletesNoFile) {
-    for (const char* dir : {"C:\\", "C:\\WINDOWS", "c:\\windows\\system\\", kPrograms,
-                            "C:\\Users\\ann\\Start Menu", "C:\\WINDOWS\\.."}) {
+    for (const char* dir :
+         {"C:\\", "C:\\WINDOWS", "c:\\windows\\system\\", kPrograms, "C:\\Users\\ann\\Start Menu",
+          "C:\\WINDOWS\\..", "C:\\Users\\ann\\STARTM~1", "C:\\WINDOW~1\\SYSTEM"}) {
         SCOPED_TRACE(dir);
         fakes::FakeWorld machine;
         engine::Install run(machine.platform(), machine.dialog, machine.list, machine.progress);
@@ -176,6 +186,8 @@ TEST_F(HostileScripts, AnInstallDirectoryAtARootOrSystemFolderDeletesNoFile) {
                                  "C:\\WINDOWS\\sprellow.exe", "C:\\WINDOWS\\SYSTEM\\x.dll"})
             machine.files.addFile(file);
         machine.files.addFile(std::string(kPrograms) + "\\x.lnk");
+        machine.files.setShortName("C:\\Users\\ann\\Start Menu", "STARTM~1");
+        machine.files.setShortName("C:\\WINDOWS", "WINDOW~1");
         machine.files.addFile(std::string(dir) + "\\evil.del",
                               script({"title=Evil", "removefile=*.*", "removefile=boot.ini"}));
         machine.system.setProgramFolder(dir);
