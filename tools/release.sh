@@ -47,6 +47,10 @@ if [ "${1:-}" = "--version" ]; then
 fi
 [ $# -eq 0 ] || fail "usage: tools/release.sh [--version]"
 
+name=sprellow-$version-win32
+zip=$root/dist/$name.zip
+# A failed run leaves no zip of this name behind, not even an earlier one.
+rm -f "$zip" "$zip.sha256"
 "$root/tools/bootstrap.sh" >/dev/null
 
 # ---- build the deliverables, and delcheck.exe where the sources have it
@@ -74,7 +78,6 @@ for f in "${files[@]}"; do
 done
 
 # ---- the folder the zip holds
-name=sprellow-$version-win32
 stage=$build/stage
 rm -rf "$stage"
 mkdir -p "$stage/$name"
@@ -113,8 +116,6 @@ build_commands() {
 
 # Fixed order, time and mode for every entry; zip stores local times, so UTC.
 mkdir -p dist
-zip=$root/dist/$name.zip
-rm -f "$zip" "$zip.sha256"
 (
   cd "$stage"
   chmod 0644 "$name"/*
