@@ -17,6 +17,7 @@
 #   tools/release.sh             build and pack
 #   tools/release.sh --version   print the version the zip would carry
 set -euo pipefail
+export LC_ALL=C # one sort order for file names, whatever the builder's locale
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 fail() {
@@ -31,7 +32,7 @@ version=$number
 commit=""
 if [ -e .git ]; then
   commit=$(git rev-parse HEAD)
-  git tag --points-at HEAD | grep -qxF "v$number" || version+="+g$(git rev-parse --short=10 HEAD)"
+  grep -qxF "v$number" <<<"$(git tag --points-at HEAD)" || version+="+g$(git rev-parse --short=10 HEAD)"
   git update-index -q --refresh >/dev/null || true
   if ! git diff-index --quiet HEAD --; then
     version+="-dirty"
@@ -65,7 +66,7 @@ fi
 cmake --build "$build" --target "${targets[@]}"
 
 # ---- what a binary that runs elevated on customers' machines must be
-imports() { i686-w64-mingw32-objdump -p "$1" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z'; }
+imports() { i686-w64-mingw32-objdump -p "$1" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr '[:upper:]' '[:lower:]'; }
 system_dlls=' kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll comctl32.dll msvcrt.dll '
 for f in "${files[@]}"; do
   if grep -q ' \.debug' <<<"$(i686-w64-mingw32-objdump -h "$build/bin/$f")"; then
@@ -112,7 +113,7 @@ build_commands() {
   build_commands | sed 's/^/  /'
 } >"$stage/$name/BUILDINFO.txt"
 
-(cd "$stage/$name" && LC_ALL=C sha256sum -- $(printf '%s\n' * | LC_ALL=C sort) >SHA256SUMS)
+(cd "$stage/$name" && sha256sum -- * >SHA256SUMS)
 
 # Fixed order, time and mode for every entry; zip stores local times, so UTC.
 mkdir -p dist
@@ -120,7 +121,7 @@ mkdir -p dist
   cd "$stage"
   chmod 0644 "$name"/*
   TZ=UTC touch -d "@$SOURCE_DATE_EPOCH" "$name"/*
-  find "$name" -type f | LC_ALL=C sort | TZ=UTC zip -X -D -q -9 "$zip" -@
+  find "$name" -type f | sort | TZ=UTC zip -X -D -q -9 "$zip" -@
 )
 (cd dist && sha256sum "$name.zip" >"$name.zip.sha256")
 
