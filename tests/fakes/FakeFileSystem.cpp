@@ -1,5 +1,6 @@
 #include "tests/fakes/FakeFileSystem.h"
 
+#include <functional>
 #include <stdexcept>
 
 #include "tests/fakes/FakeText.h"
@@ -325,22 +326,29 @@ Status FakeFileSystem::fileLength(const std::string& path, std::uint64_t& length
     return logged(what, 0);
 }
 
-Status FakeFileSystem::listFiles(const std::string& pattern, std::vector<std::string>& names) {
-    const std::string what = "ListFiles " + pattern;
-    names.clear();
+// The entries `pattern` matches, in listing order, up to a listing failure.
+Status FakeFileSystem::listing(const std::string& pattern, bool withFolders,
+                               const std::function<void(const Entry&)>& visit) const {
     const Folded f = fold(pattern, true);
-    if (f.error != 0) return logged(what, f.error);
+    if (f.error != 0) return f.error;
     // A name with a trailing separator, or a drive root, names no file.
-    if (!f.wildcard && (isRoot(f.key) || f.trailingSeparator)) return logged(what, 0);
-    if (const Status s = checkParent(f); s != 0) return logged(what, s);
+    if (!f.wildcard && (isRoot(f.key) || f.trailingSeparator)) return 0;
+    if (const Status s = checkParent(f); s != 0) return s;
     const std::string folder = f.wildcard ? f.key : parentKey(f.key);
     int listed = 0;
-    for (const Entry* e : matches(folder, f.lastName, false)) {
-        if (listed++ == listingFailsAfter_) return logged(what, kErrorUnexpectedNetwork);
-        if ((e->attributes & (kAttrHidden | kAttrSystem)) != 0) continue;
-        names.push_back(lastComponent(e->path));
+    for (const Entry* e : matches(folder, f.lastName, withFolders)) {
+        if (listed++ == listingFailsAfter_) return kErrorUnexpectedNetwork;
+        visit(*e);
     }
-    return logged(what, 0);
+    return 0;
+}
+
+Status FakeFileSystem::listFiles(const std::string& pattern, std::vector<std::string>& names) {
+    names.clear();
+    return logged("ListFiles " + pattern, listing(pattern, false, [&](const Entry& e) {
+                      if ((e.attributes & (kAttrHidden | kAttrSystem)) == 0)
+                          names.push_back(lastComponent(e.path));
+                  }));
 }
 
 Status FakeFileSystem::deleteOne(const std::string& key) {

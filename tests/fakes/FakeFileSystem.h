@@ -48,6 +48,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -207,6 +208,8 @@ private:
     // matches `pattern`, in listing order.
     std::vector<const Entry*> matches(const std::string& folderKey, const std::string& pattern,
                                       bool withFolders) const;
+    platform::Status listing(const std::string& pattern, bool withFolders,
+                             const std::function<void(const Entry&)>& visit) const;
     platform::Status deleteOne(const std::string& key);
     platform::Status logged(const std::string& what, platform::Status status);
     void addParents(const std::string& key, const std::string& path);

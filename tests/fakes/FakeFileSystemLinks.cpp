@@ -102,20 +102,11 @@ Status FakeFileSystem::getAttributes(const std::string& path, std::uint32_t& att
 
 Status FakeFileSystem::findEntries(const std::string& pattern,
                                    std::vector<platform::FoundEntry>& found) {
-    const std::string what = "FindEntries " + pattern;
     found.clear();
-    const Folded f = fold(pattern, true);
-    if (f.error != 0) return logged(what, f.error);
-    if (!f.wildcard && (isRoot(f.key) || f.trailingSeparator)) return logged(what, 0);
-    if (const Status s = checkParent(f); s != 0) return logged(what, s);
-    const std::string folder = f.wildcard ? f.key : parentKey(f.key);
-    int listed = 0;
-    for (const Entry* e : matches(folder, f.lastName, true)) {
-        if (listed++ == listingFailsAfter_) return logged(what, kErrorUnexpectedNetwork);
-        const std::string& full = e->path;
-        found.push_back({full.substr(full.find_last_of('\\') + 1), reportedAttributes(*e)});
-    }
-    return logged(what, 0);
+    return logged(
+        "FindEntries " + pattern, listing(pattern, true, [&](const Entry& e) {
+            found.push_back({e.path.substr(e.path.find_last_of('\\') + 1), reportedAttributes(e)});
+        }));
 }
 
 Status FakeFileSystem::openEntry(const std::string& path, platform::OpenFor purpose,
