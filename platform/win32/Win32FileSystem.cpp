@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "platform/win32/Wildcard.h"
+#include "platform/Wildcard.h"
 
 namespace platform::win32 {
 namespace {

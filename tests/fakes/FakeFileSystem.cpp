@@ -3,6 +3,7 @@
 #include <functional>
 #include <stdexcept>
 
+#include "platform/Wildcard.h"
 #include "tests/fakes/FakeText.h"
 
 namespace fakes {
@@ -23,74 +24,7 @@ std::string lastComponent(const std::string& path) {
     return pos == std::string::npos ? path : path.substr(pos + 1);
 }
 
-// Tokens of a pattern after FindFirstFile's translation into DOS wildcards.
-enum class Tok { Literal, Star, DosStar, DosQm, DosDot };
-
-struct Token {
-    Tok kind;
-    char c;
-};
-
 }  // namespace
-
-bool wildcardMatch(const std::string& pattern, const std::string& name) {
-    std::vector<Token> tokens;
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const char c = pattern[i];
-        const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
-        if (c == '?') {
-            tokens.push_back({Tok::DosQm, c});
-        } else if (c == '*') {
-            tokens.push_back({next == '.' ? Tok::DosStar : Tok::Star, c});
-        } else if (c == '.' && (next == '?' || next == '*' || next == '\0')) {
-            tokens.push_back({Tok::DosDot, c});
-        } else {
-            tokens.push_back({Tok::Literal, upper(c)});
-        }
-    }
-    const std::size_t n = name.size();
-    const std::size_t lastDot = name.find_last_of('.');
-    const std::size_t starLimit = lastDot == std::string::npos ? n : lastDot;
-
-    // reach[p][k]: token p can start at name position k. Filled forwards, so
-    // stars cost no backtracking.
-    const std::size_t P = tokens.size();
-    std::vector<std::vector<char>> reach(P + 1, std::vector<char>(n + 1, 0));
-    reach[0][0] = 1;
-    for (std::size_t p = 0; p < P; ++p) {
-        const Token& t = tokens[p];
-        for (std::size_t k = 0; k <= n; ++k) {
-            if (!reach[p][k]) continue;
-            switch (t.kind) {
-                case Tok::Literal:
-                    if (k < n && upper(name[k]) == t.c) reach[p + 1][k + 1] = 1;
-                    break;
-                case Tok::Star:
-                    for (std::size_t j = k; j <= n; ++j) reach[p + 1][j] = 1;
-                    break;
-                case Tok::DosStar:
-                    reach[p + 1][k] = 1;
-                    for (std::size_t j = k + 1; j <= starLimit; ++j) reach[p + 1][j] = 1;
-                    break;
-                case Tok::DosQm:
-                    if (k == n || name[k] == '.') {
-                        reach[p + 1][k] = 1;
-                    } else {
-                        reach[p + 1][k + 1] = 1;
-                    }
-                    break;
-                case Tok::DosDot:
-                    if (k == n) {
-                        reach[p + 1][k] = 1;
-                    } else if (name[k] == '.') {
-                        reach[p + 1][k + 1] = 1;
-                    }
-                    break;
-            }
-        }
-    }
-    return reach[P][n] != 0;
-}
 
 FakeFileSystem::FakeFileSystem() : log_(&ownLog_) { addFolder("C:\\"); }
 
@@ -268,7 +202,8 @@ std::vector<const FakeFileSystem::Entry*> FakeFileSystem::matches(const std::str
         if (it->first.size() == prefix.size()) continue;
         if (it->first.find('\\', prefix.size()) != std::string::npos) continue;
         if (it->second.folder && !withFolders) continue;
-        if (wildcardMatch(pattern, it->second.path.substr(prefix.size()))) {
+        if (platform::wildcardMatch(upperText(pattern),
+                                    upperText(it->second.path.substr(prefix.size())))) {
             found.push_back(&it->second);
         }
     }

@@ -228,7 +228,4 @@ private:
     int listingFailsAfter_ = -1;
 };
 
-// The name-matching rule of FindFirstFile (see above); exposed for tests.
-bool wildcardMatch(const std::string& pattern, const std::string& name);
-
 }  // namespace fakes

@@ -10,47 +10,11 @@ namespace {
 
 using fakes::FakeFileSystem;
 using fakes::FakeRegistry;
-using fakes::wildcardMatch;
 using platform::kHkeyClassesRoot;
 using platform::kHkeyCurrentUser;
 using platform::kHkeyLocalMachine;
 using platform::kKeyAllAccess;
 using Names = std::vector<std::string>;
-
-// ---- wildcards
-
-TEST(FakeWildcards, StarDotStarMatchesNamesWithAndWithoutDot) {
-    EXPECT_TRUE(wildcardMatch("*.*", "README"));
-    EXPECT_TRUE(wildcardMatch("*.*", "a.del"));
-    EXPECT_TRUE(wildcardMatch("*.*", ".profile"));
-    EXPECT_TRUE(wildcardMatch("*", "a.b.c"));
-}
-
-TEST(FakeWildcards, ExtensionPatternsMatchTheWholeLastExtension) {
-    EXPECT_TRUE(wildcardMatch("*.del", "a.del"));
-    EXPECT_TRUE(wildcardMatch("*.DEL", "a.del"));
-    EXPECT_TRUE(wildcardMatch("*.del", "x.y.del"));
-    EXPECT_FALSE(wildcardMatch("*.del", "a.delx"));
-    EXPECT_FALSE(wildcardMatch("*.del", "a.del.bak"));
-    EXPECT_FALSE(wildcardMatch("*.del", "del"));
-}
-
-TEST(FakeWildcards, QuestionMarkAndStarDot) {
-    EXPECT_TRUE(wildcardMatch("a?c", "abc"));
-    EXPECT_FALSE(wildcardMatch("a?c", "abbc"));
-    // `?` may match nothing at the end of a name or before its dot.
-    EXPECT_TRUE(wildcardMatch("a?", "a"));
-    EXPECT_TRUE(wildcardMatch("a?.txt", "a.txt"));
-    // "*." names the files without an extension.
-    EXPECT_TRUE(wildcardMatch("*.", "README"));
-    EXPECT_FALSE(wildcardMatch("*.", "a.del"));
-}
-
-TEST(FakeWildcards, ManyStarsStayFast) {
-    // Patterns come from scripts; matching must not go exponential.
-    const std::string name(200, 'a');
-    EXPECT_FALSE(wildcardMatch("*a*a*a*a*a*a*a*a*a*a*a*a*a*a*b", name));
-}
 
 // ---- file system
 

@@ -1,11 +1,13 @@
 // Matching a file name against the last component of a search pattern the
 // way Windows does it on long names: `*` and `?` with the DOS rules that make
-// "*.*" take names without a dot and "a?.txt" take "a.txt".
+// "*.*" take names without a dot and "a?.txt" take "a.txt". The file adapter
+// matches with it in place of the system (which also matches short 8.3
+// aliases), and the in-memory file system of the tests with it too.
 #pragma once
 
 #include <string>
 
-namespace platform::win32 {
+namespace platform {
 
 // Whether `text` holds `*` or `?`.
 bool hasWildcards(const std::string& text);
@@ -14,4 +16,4 @@ bool hasWildcards(const std::string& text);
 // the comparison of the other characters is exact.
 bool wildcardMatch(const std::string& pattern, const std::string& name);
 
-}  // namespace platform::win32
+}  // namespace platform

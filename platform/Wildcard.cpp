@@ -1,9 +1,9 @@
-#include "platform/win32/Wildcard.h"
+#include "platform/Wildcard.h"
 
 #include <algorithm>
 #include <vector>
 
-namespace platform::win32 {
+namespace platform {
 namespace {
 
 // A pattern character after the translation FindFirstFile makes before the
@@ -86,4 +86,4 @@ bool wildcardMatch(const std::string& pattern, const std::string& name) {
     return at[n] != 0;
 }
 
-}  // namespace platform::win32
+}  // namespace platform

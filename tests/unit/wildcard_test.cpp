@@ -1,12 +1,13 @@
-// The long-name matching that stands in for the system's own.
+// The long-name matching that stands in for the system's own, in the file
+// adapter and in the in-memory file system alike.
 #include <gtest/gtest.h>
 
-#include "platform/win32/Wildcard.h"
+#include "platform/Wildcard.h"
 
 namespace {
 
-using platform::win32::hasWildcards;
-using platform::win32::wildcardMatch;
+using platform::hasWildcards;
+using platform::wildcardMatch;
 
 struct Case {
     const char* pattern;
@@ -24,6 +25,11 @@ TEST(Wildcard, FollowsTheDosRules) {
         {"*.DEL", "X.DELX", false},
         {"*.DEL", "X.DEL.BAK", false},
         {"*.DEL", ".DEL", true},
+        {"*.DEL", "X.Y.DEL", true},
+        {"*.DEL", "DEL", false},
+        {"A?C", "ABC", true},
+        {"A?C", "ABBC", false},
+        {"A?", "A", true},
         {"*.", "README", true},
         {"*.", "A.TXT", false},
         {"A?.TXT", "A.TXT", true},
