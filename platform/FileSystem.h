@@ -47,6 +47,26 @@ public:
 
     // MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT).
     virtual Status scheduleDeleteAtRestart(const std::string& path) = 0;
+
+    // What stands at a name, read from a handle on the name itself: a link
+    // there is not followed (FILE_FLAG_OPEN_REPARSE_POINT).
+    struct NameFacts {
+        std::uint32_t attributes = 0;  // FILE_ATTRIBUTE_* bits
+        std::uint32_t links = 0;       // names the file has (hard links); 0: nothing read
+    };
+    static constexpr std::uint32_t kAttributeReadOnly = 0x1, kAttributeHidden = 0x2,
+                                   kAttributeSystem = 0x4, kAttributeDirectory = 0x10,
+                                   kAttributeDevice = 0x40, kAttributeReparsePoint = 0x400;
+    using MayEmpty = bool (*)(const NameFacts& existing);
+
+    // Creates `path` as a new, empty file (CREATE_NEW) and closes it again.
+    // When the name is taken, `existing` receives what is there, and that is
+    // emptied only when `mayEmpty` approves of those facts, through the same
+    // handle they were read from, so that nothing can be put in its place in
+    // between: success. Otherwise it stays untouched: ERROR_FILE_EXISTS (80),
+    // or the refusal to open it for writing.
+    virtual Status createNewFile(const std::string& path, MayEmpty mayEmpty,
+                                 NameFacts& existing) = 0;
 };
 
 }  // namespace platform

@@ -17,6 +17,7 @@ public:
     Status removeDirectory(const std::string& path) override;
     Status createFileForOutput(const std::string& path) override;
     Status scheduleDeleteAtRestart(const std::string& path) override;
+    Status createNewFile(const std::string& path, MayEmpty mayEmpty, NameFacts& existing) override;
 };
 
 }  // namespace platform::win32

@@ -172,6 +172,17 @@ private:
     bool restartSchedulingAllowed_ = true;
     std::vector<std::string> deleted_;
     std::vector<std::string> scheduled_;
+
+public:
+    // ---- create-new. A file has one name unless a count is set here for its
+    // path (the other names of a hard link are not modelled, only the count);
+    // a link is a file with the reparse-point attribute (0x400).
+    platform::Status createNewFile(const std::string& path, MayEmpty mayEmpty,
+                                   NameFacts& existing) override;
+    void setLinkCount(const std::string& path, std::uint32_t links);
+
+private:
+    std::map<std::string, std::uint32_t> linkCounts_;
 };
 
 // The name-matching rule of FindFirstFile (see above); exposed for tests.
