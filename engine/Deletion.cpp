@@ -25,17 +25,17 @@ bool Install::deletionAllowed() {
     return guardAllows_;
 }
 
-const PathGuard& Install::pathGuard() {
-    if (!pathGuard_) {
+Deletions& Install::deletions() {
+    if (!deletions_) {
         GuardFolders folders;
         folders.windowsFolder = sysenv::GetWindowsDir(platform_.system);
         folders.systemFolder = sysenv::GetWindowsSysDir(platform_.system);
         folders.programsFolder = sysenv::getProgramsFolder(platform_.registry);
         folders.installDir = installDir_;
         folders.productStartMenu = folders.programsFolder + kStartMenuFolder;
-        pathGuard_.emplace(folders);
+        deletions_.emplace(platform_.files, folders);
     }
-    return *pathGuard_;
+    return *deletions_;
 }
 
 // The value names files below the install directory, with or without a
@@ -43,19 +43,22 @@ const PathGuard& Install::pathGuard() {
 void Install::removeFileEntry() {
     if (!deletionAllowed()) return;
     const std::string value = getVariableValue("removefile");
-    if (!pathGuard().mayDeleteFiles(value)) return;
     const std::string path =
         (!value.empty() && value[0] == '\\') ? installDir_ + value : installDir_ + "\\" + value;
-    platform_.files.deleteFiles(path);  // failures are passed over in silence
+    if (const Verdict verdict = deletions().guard().fileValueVerdict(value); !verdict.allowed()) {
+        deletions().refuse(path, verdict.refusal);
+        return;
+    }
+    deletions().deleteFiles(path);  // failures are passed over in silence
 }
 
 // The files directly in the folder, then the folder if that left it empty;
-// subfolders are not entered.
-void Install::removeFolder(const std::string& folder) {
+// subfolders are not entered. A registered command's folders are removed
+// only strictly inside a folder the product owns, the clean-up removes
+// those folders themselves.
+void Install::removeFolder(const std::string& folder, Reach reach) {
     if (!deletionAllowed()) return;
-    if (!pathGuard().mayRemoveFolder(folder)) return;
-    platform_.files.deleteFiles(folder + "\\*.*");
-    platform_.files.removeDirectory(folder);
+    deletions().removeFolder(folder, reach);
 }
 
 }  // namespace engine

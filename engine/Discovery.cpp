@@ -17,10 +17,10 @@ void Install::findApplications() {
     installDir_ = sysenv::regQueryString(platform_.registry, "", key);
     if (opened == platform::kErrorSuccess) platform_.registry.closeKey(key);
 
+    // A folder that can't be listed lists nothing; one whose listing fails
+    // part-way lists the scripts found before the failure.
     std::vector<std::string> names;
-    if (opened == platform::kErrorSuccess &&
-        platform_.files.listFiles(installDir_ + "\\*.del", names) != platform::kErrorSuccess)
-        names.clear();  // a folder that can't be listed lists nothing
+    if (opened == platform::kErrorSuccess) platform_.files.listFiles(installDir_ + "\\*.del", names);
 
     for (const std::string& name : names) {
         if (name.empty()) continue;

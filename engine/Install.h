@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/Deletions.h"
 #include "engine/Int16.h"
-#include "engine/PathGuard.h"
 #include "engine/VariableTable.h"
 #include "engine/Views.h"
 #include "platform/Platform.h"
@@ -83,7 +83,9 @@ public:
     bool deletionAllowed();
     void removeFileEntry();
     void removeKeyEntry();
-    void removeFolder(const std::string& folder);
+    void removeFolder(const std::string& folder, Reach reach = Reach::Inside);
+    // The deletion rules of this run, set up at its first deletion.
+    Deletions& deletions();
 
     // ---- Remove
     RemovalOutcome ok_Click();
@@ -110,9 +112,9 @@ private:
     bool fileTypeKeyDeleted_ = false;  // tells the shell after the run
 
     // What deletions may reach; worked out at the first deletion, once
-    // discovery has fixed the install directory.
-    std::optional<PathGuard> pathGuard_;
-    const PathGuard& pathGuard();
+    // discovery has fixed the install directory, and holding the owned
+    // folders open until the run ends.
+    std::optional<Deletions> deletions_;
 
     void removeProduct();
     void deleteLocalMachineKey(const std::string& keyPath);

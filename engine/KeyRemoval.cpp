@@ -65,11 +65,16 @@ void Install::removeKeyEntry() {
         // otherwise start from the product's Start-menu folder itself.
         if (!command.empty()) {
             const std::string programFolder = beforeLastSeparator(command);
+            // The Start-menu folder is named after the program folder's long
+            // name, read before that folder goes: a command registered in its
+            // short 8.3 form names the same Start-menu folder as the long one.
+            checkPositions(programFolder);
+            const std::string folderName =
+                deletionAllowed() ? deletions().realName(programFolder).substr(0, kMaxFolderName)
+                                  : afterLastSeparator(programFolder);
             removeFolder(programFolder);
-            const std::string folderName = afterLastSeparator(programFolder);
-            if (!folderName.empty())
-                removeFolder(sysenv::getProgramsFolder(registry) + "\\CORVALUNE quob demo\\" +
-                             folderName);
+            removeFolder(sysenv::getProgramsFolder(registry) + "\\CORVALUNE quob demo\\" +
+                         folderName);
         }
     } catch (...) {
         registry.closeKey(commandKey);

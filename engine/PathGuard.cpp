@@ -126,45 +126,82 @@ std::optional<CanonicalPath> canonicalPath(const std::string& path) {
     return result;
 }
 
+std::optional<CanonicalPath> canonicalFinalPath(const std::string& finalPath) {
+    const std::string device = "\\\\?\\";
+    if (finalPath.compare(0, device.size(), device) != 0) return std::nullopt;
+    const std::string rest = finalPath.substr(device.size());
+    if (rest.size() > 4 && VariableTable::lowerCase(rest.substr(0, 4)) == "unc\\")
+        return canonicalPath("\\\\" + rest.substr(4));
+    if (rest.size() == 2 && rest[1] == ':') return canonicalPath(rest + "\\");
+    return canonicalPath(rest);
+}
+
 PathGuard::PathGuard(const GuardFolders& folders) {
     for (const std::string* folder :
          {&folders.windowsFolder, &folders.systemFolder, &folders.programsFolder}) {
         if (auto canonical = canonicalPath(*folder)) protected_.push_back(*canonical);
     }
-
-    // A base folder that is a drive root or holds a protected folder would let
-    // deletions reach the whole drive or the system: it serves as no base.
-    auto usableBase = [this](const std::string& folder) -> std::optional<CanonicalPath> {
-        auto canonical = canonicalPath(folder);
-        if (!canonical || canonical->isRoot()) return std::nullopt;
-        for (const CanonicalPath& kept : protected_)
-            if (*canonical == kept || canonical->isAbove(kept)) return std::nullopt;
-        return canonical;
-    };
-    install_ = usableBase(folders.installDir);
-    startMenu_ = usableBase(folders.productStartMenu);
+    installVerdict_ = usableBase(folders.installDir, "install folder", false, install_);
+    startMenuVerdict_ = usableBase(folders.productStartMenu, "Start-menu folder", true, startMenu_);
 }
 
-bool PathGuard::mayDeleteFiles(const std::string& value) const {
-    if (!install_) return false;
+bool PathGuard::isProtected(const CanonicalPath& folder) const {
+    for (const CanonicalPath& kept : protected_)
+        if (folder == kept || folder.isAbove(kept)) return true;
+    return false;
+}
+
+// A base folder that is a drive root or holds a protected folder would let
+// deletions reach the whole drive or the system: it serves as no base.
+Verdict PathGuard::usableBase(const std::string& folder, const char* what, bool networkAllowed,
+                              std::optional<CanonicalPath>& base) const {
+    const std::string the = std::string("the ") + what;
+    if (folder.empty()) return Verdict::no(the + " is not known");
+    const bool network = folder.size() >= 2 && isSeparator(folder[0]) && isSeparator(folder[1]);
+    if (network && !networkAllowed) return Verdict::no(the + " is a network or device path");
+    auto canonical = canonicalPath(folder);
+    if (!canonical) return Verdict::no(the + " is not a full path");
+    if (canonical->isRoot()) return Verdict::no(the + " is a drive root");
+    if (isProtected(*canonical)) return Verdict::no(the + " is a system folder or holds one");
+    base = canonical;
+    return Verdict::yes();
+}
+
+Verdict PathGuard::fileValueVerdict(const std::string& value) const {
+    if (!install_) return installVerdict_;
     const std::vector<std::string> pieces = splitPath(value);
     for (std::size_t i = 0; i + 1 < pieces.size(); ++i) {
         if (pieces[i].empty()) continue;
         const Component kind = classify(pieces[i], false);
-        if (kind != Component::Name && kind != Component::Dot) return false;
+        if (kind == Component::DotDot) return Verdict::no("climbs out with \"..\"");
+        if (kind != Component::Name && kind != Component::Dot)
+            return Verdict::no(
+                "holds a drive, a device name or a character no folder name may hold");
     }
     const std::string& last = pieces.back();
-    return !last.empty() && classify(last, true) == Component::Name;
+    if (last.empty()) return Verdict::no("names a folder, not files");
+    if (classify(last, true) != Component::Name)
+        return Verdict::no("names no file that the install folder can hold");
+    return Verdict::yes();
 }
 
-bool PathGuard::mayRemoveFolder(const std::string& folder) const {
+Verdict PathGuard::folderVerdict(const std::string& folder, Reach reach) const {
     const auto canonical = canonicalPath(folder);
-    if (!canonical || canonical->isRoot()) return false;
-    for (const CanonicalPath& kept : protected_)
-        if (*canonical == kept || canonical->isAbove(kept)) return false;
-    if (install_ && canonical->isAbove(*install_)) return false;
-    return (install_ && canonical->isWithin(*install_)) ||
-           (startMenu_ && canonical->isWithin(*startMenu_));
+    if (!canonical) return Verdict::no("is not a full path");
+    if (canonical->isRoot()) return Verdict::no("is a drive root");
+    if (isProtected(*canonical)) return Verdict::no("is a system folder or holds one");
+    if (install_ && canonical->isAbove(*install_))
+        return Verdict::no("names a folder above the install folder");
+    for (const auto* owned : {&install_, &startMenu_}) {
+        if (!*owned || !canonical->isWithin(**owned)) continue;
+        const bool itself = *canonical == **owned;
+        if (itself == (reach == Reach::OwnedFolder)) return Verdict::yes();
+        if (itself) {
+            return Verdict::no(owned == &install_ ? "is the install folder itself"
+                                                  : "is the product's Start-menu folder itself");
+        }
+    }
+    return Verdict::no("lies outside the install folder and the product's Start-menu folder");
 }
 
 }  // namespace engine

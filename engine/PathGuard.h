@@ -46,6 +46,25 @@ std::optional<CanonicalPath> canonicalPath(const std::string& path);
 // or trailing dots and spaces ("con.txt", "NUL ").
 bool isDeviceName(const std::string& name);
 
+// A yes or no of the deletion rules; a no carries its reason in plain words.
+struct Verdict {
+    std::string refusal;  // empty when allowed
+
+    bool allowed() const { return refusal.empty(); }
+    static Verdict yes() { return {}; }
+    static Verdict no(std::string reason) { return {std::move(reason)}; }
+};
+
+// How far a folder removal may reach: strictly inside a folder the product
+// owns (a registered command's folders), or one of those folders itself (the
+// product clean-up).
+enum class Reach { Inside, OwnedFolder };
+
+// The canonical form of a final path as the system reports it
+// ("\\?\C:\..." or "\\?\UNC\server\share\..."), or nothing when it
+// is neither.
+std::optional<CanonicalPath> canonicalFinalPath(const std::string& finalPath);
+
 // The folders a run must know to tell what it may delete.
 struct GuardFolders {
     std::string windowsFolder;
@@ -59,27 +78,51 @@ class PathGuard {
 public:
     explicit PathGuard(const GuardFolders& folders);
 
-    // The install directory can serve as the base of deletions: an absolute
-    // folder that is neither a drive root nor one of the protected folders or
-    // a folder above one of them.
-    bool installDirUsable() const { return install_.has_value(); }
+    // The install directory can serve as the base of deletions: a full path
+    // on a drive (not a network or device path) that is neither a drive root
+    // nor one of the protected folders or a folder above one of them.
+    bool installDirUsable() const { return installVerdict_.allowed(); }
+    const Verdict& installDirVerdict() const { return installVerdict_; }
+    // The same for the product's Start-menu folder, which may also lie on a
+    // network share (a redirected Start menu).
+    const Verdict& startMenuVerdict() const { return startMenuVerdict_; }
 
     // A `removefile` value names files below the install directory: no ".."
     // (nor any other component of dots and spaces), no drive, share or
     // stream colon, no device name, wildcards only in the last component,
     // and a last component that names files rather than a folder.
-    bool mayDeleteFiles(const std::string& value) const;
+    Verdict fileValueVerdict(const std::string& value) const;
+    bool mayDeleteFiles(const std::string& value) const {
+        return fileValueVerdict(value).allowed();
+    }
 
-    // A folder whose files and then itself may be removed: inside the install
-    // folder (the install folder itself included) or inside the product's
-    // Start-menu folder, and never a drive root, the Windows, System or
-    // Programs folder, or a folder above one of these or above the install
-    // folder.
-    bool mayRemoveFolder(const std::string& folder) const;
+    // A folder whose files and then itself may be removed, as written:
+    // strictly inside the install folder or the product's Start-menu folder
+    // (or, for the clean-up, one of those two itself), and never a drive
+    // root, the Windows, System or Programs folder, or a folder above one of
+    // these or above the install folder.
+    Verdict folderVerdict(const std::string& folder, Reach reach) const;
+    bool mayRemoveFolder(const std::string& folder) const {
+        return folderVerdict(folder, Reach::OwnedFolder).allowed() ||
+               folderVerdict(folder, Reach::Inside).allowed();
+    }
+
+    // Whether `folder` is a protected folder or lies above one; `real` adds
+    // the protected folders' real locations to their written ones.
+    bool isProtected(const CanonicalPath& folder) const;
+    void addProtected(const CanonicalPath& real) { protected_.push_back(real); }
+
+    const std::optional<CanonicalPath>& installDir() const { return install_; }
+    const std::optional<CanonicalPath>& startMenu() const { return startMenu_; }
 
 private:
+    Verdict usableBase(const std::string& folder, const char* what, bool networkAllowed,
+                       std::optional<CanonicalPath>& base) const;
+
     std::optional<CanonicalPath> install_;
     std::optional<CanonicalPath> startMenu_;
+    Verdict installVerdict_;
+    Verdict startMenuVerdict_;
     std::vector<CanonicalPath> protected_;  // never removed, nor anything above
 };
 

@@ -4,17 +4,6 @@
 
 namespace engine {
 
-namespace {
-
-// Deleting a running program file fails with one of these; Windows reports
-// a running .exe as access denied, a file held open by another program as a
-// sharing violation.
-bool inUse(platform::Status status) {
-    return status == platform::kErrorAccessDenied || status == platform::kErrorSharingViolation;
-}
-
-}  // namespace
-
 // The scripts run without failure trapping: a script that can't be loaded or
 // interpreted stops the run where it stands, and what was deleted before it
 // stays deleted. The failure comes back as the outcome for the dialog to show.
@@ -43,6 +32,8 @@ RemovalOutcome Install::ok_Click() {
         outcome.completed = false;
         outcome.message = failure.description();
     }
+    // The owned folders are held for the run alone.
+    deletions_.reset();
     // Explorer keeps showing icons and "Open with" entries of deleted file
     // types until it is told, also when a later script stopped the run.
     if (fileTypeKeyDeleted_) platform_.shell.notifyAssociationsChanged();
@@ -52,20 +43,29 @@ RemovalOutcome Install::ok_Click() {
 // The product clean-up, in its fixed order. Nothing in it fails: a step that
 // can't be done is passed over and the next one runs.
 void Install::removeProduct() {
+    Deletions& rules = deletions();
     // Without a usable install directory every path below would start at the
-    // root of the current drive (or at a system folder): the file and folder
-    // steps are skipped, the registry steps still run.
-    if (pathGuard().installDirUsable()) {
+    // root of the current drive (or at a system folder): the install folder's
+    // steps are skipped, the Start-menu folder and the registry steps run.
+    const bool installDirUsable = rules.installDirVerdict().allowed();
+    if (installDirUsable) {
         const std::string programFile =
             installDir_ + "\\" + platform_.system.programName() + ".exe";
-        if (inUse(platform_.files.deleteFile(programFile))) {
+        bool running = false;
+        rules.deleteFile(programFile, platform_.system.programFile(), running);
+        if (running) {
             // The running uninstaller can't delete itself: Windows removes it
             // and then the emptied install folder at the next restart.
             platform_.files.scheduleDeleteAtRestart(programFile);
             platform_.files.scheduleDeleteAtRestart(installDir_);
         }
-        removeFolder(sysenv::getProgramsFolder(platform_.registry) + "\\CORVALUNE quob Demo");
-        removeFolder(installDir_);
+    }
+    rules.releaseStartMenu();
+    removeFolder(sysenv::getProgramsFolder(platform_.registry) + "\\CORVALUNE quob Demo",
+                 Reach::OwnedFolder);
+    if (installDirUsable) {
+        rules.releaseInstallDir();
+        removeFolder(installDir_, Reach::OwnedFolder);
     }
     deleteLocalMachineKey(kUninstallKey);
     deleteLocalMachineKey(kProductKey);

@@ -11,6 +11,37 @@
 
 namespace platform {
 
+// FILE_ATTRIBUTE_* bits that the deletion rules and the write-access probe
+// look at.
+inline constexpr std::uint32_t kAttributeDirectory = 0x10;
+inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;
+inline constexpr std::uint32_t kAttributeReadOnly = 0x1;
+inline constexpr std::uint32_t kAttributeHidden = 0x2;
+inline constexpr std::uint32_t kAttributeSystem = 0x4;
+inline constexpr std::uint32_t kAttributeDevice = 0x40;
+
+// An open file or folder; kNoFile is none.
+using FileHandle = std::uintptr_t;
+inline constexpr FileHandle kNoFile = 0;
+
+// One entry of a folder listing: its name (without folder) and attributes.
+struct FoundEntry {
+    std::string name;
+    std::uint32_t attributes = 0;
+};
+
+// Why a file or folder is opened.
+enum class OpenFor {
+    // To ask where it really is and then delete it through the same handle:
+    // DELETE access, every kind of sharing.
+    Deletion,
+    // To keep it in place for as long as the handle is open: read access and
+    // no delete sharing, so nobody can delete, rename or replace it meanwhile.
+    Holding,
+    // Only to ask where it is: attribute access, every kind of sharing.
+    Inspection,
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -27,7 +58,8 @@ public:
     // Names (without folder) of the ordinary files that match `pattern`, whose
     // last component may hold `*` and `?`, in the order the system lists them.
     // Folders, hidden and system files are left out. No match is success with
-    // an empty list; a folder that can't be listed is an error.
+    // an empty list; a folder that can't be listed is an error, and the names
+    // found before a listing fails part-way are kept.
     virtual Status listFiles(const std::string& pattern, std::vector<std::string>& names) = 0;
 
     // Deletes every file (not folder) that matches `pathPattern`, whose last
@@ -48,15 +80,44 @@ public:
     // MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT).
     virtual Status scheduleDeleteAtRestart(const std::string& path) = 0;
 
+    // ---- deleting what a path really names
+
+    // GetFileAttributesA: the attributes of what `path` names itself; a link
+    // shows FILE_ATTRIBUTE_REPARSE_POINT.
+    virtual Status getAttributes(const std::string& path, std::uint32_t& attributes) = 0;
+
+    // Every entry that matches `pattern` (files and folders, hidden and
+    // system ones too, never "." or ".."), in the order the system lists
+    // them. Names found before a listing fails part-way are kept, and the
+    // failure is returned. No match is success with an empty list.
+    virtual Status findEntries(const std::string& pattern, std::vector<FoundEntry>& found) = 0;
+
+    // CreateFileA with FILE_FLAG_OPEN_REPARSE_POINT and
+    // FILE_FLAG_BACKUP_SEMANTICS: a file or a folder, and a link itself
+    // rather than what it leads to where the system can open links.
+    virtual Status openEntry(const std::string& path, OpenFor purpose, FileHandle& handle) = 0;
+
+    // Where the opened object really is, as GetFinalPathNameByHandleA gives
+    // it ("\\?\C:\...", every link and short name resolved), and its
+    // attributes as the handle reports them.
+    virtual Status describeEntry(FileHandle handle, std::string& finalPath,
+                                 std::uint32_t& attributes) = 0;
+
+    // Deletes the opened file or empty folder through its handle
+    // (SetFileInformationByHandle with FileDispositionInfo); it goes when the
+    // handle is closed.
+    virtual Status deleteEntry(FileHandle handle) = 0;
+
+    virtual void closeEntry(FileHandle handle) = 0;
+
+    // ---- the write-access probe
+
     // What stands at a name, read from a handle on the name itself: a link
     // there is not followed (FILE_FLAG_OPEN_REPARSE_POINT).
     struct NameFacts {
         std::uint32_t attributes = 0;  // FILE_ATTRIBUTE_* bits
         std::uint32_t links = 0;       // names the file has (hard links); 0: nothing read
     };
-    static constexpr std::uint32_t kAttributeReadOnly = 0x1, kAttributeHidden = 0x2,
-                                   kAttributeSystem = 0x4, kAttributeDirectory = 0x10,
-                                   kAttributeDevice = 0x40, kAttributeReparsePoint = 0x400;
     using MayEmpty = bool (*)(const NameFacts& existing);
 
     // Creates `path` as a new, empty file (CREATE_NEW) and closes it again.

@@ -28,6 +28,9 @@ public:
 
     // The running program's file name without folder and without extension.
     virtual std::string programName() = 0;
+
+    // The running program's file as the system loaded it: its full path.
+    virtual std::string programFile() = 0;
 };
 
 // What the shell is told after a run.

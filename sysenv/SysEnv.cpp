@@ -37,18 +37,16 @@ using NameFacts = platform::FileSystem::NameFacts;
 // name elsewhere, a folder) may lead to a file that is not the probe's, and
 // the probe neither empties nor deletes it.
 bool isLeftoverProbe(const NameFacts& existing) {
-    constexpr std::uint32_t kNotPlain = platform::FileSystem::kAttributeDirectory |
-                                        platform::FileSystem::kAttributeDevice |
-                                        platform::FileSystem::kAttributeReparsePoint;
+    constexpr std::uint32_t kNotPlain = platform::kAttributeDirectory | platform::kAttributeDevice |
+                                        platform::kAttributeReparsePoint;
     return existing.links == 1 && (existing.attributes & kNotPlain) == 0;
 }
 
 // A leftover is emptied as any file opened for output would be; a read-only,
 // hidden or system file would refuse that, and is left as it is.
 bool mayEmptyProbe(const NameFacts& existing) {
-    constexpr std::uint32_t kRefused = platform::FileSystem::kAttributeReadOnly |
-                                       platform::FileSystem::kAttributeHidden |
-                                       platform::FileSystem::kAttributeSystem;
+    constexpr std::uint32_t kRefused =
+        platform::kAttributeReadOnly | platform::kAttributeHidden | platform::kAttributeSystem;
     return isLeftoverProbe(existing) && (existing.attributes & kRefused) == 0;
 }
 

@@ -61,11 +61,14 @@ std::string upperCase(std::string text) {
 // whole folder: the system would also match the short 8.3 aliases ("*.del"
 // takes "notes.delx" through "NOTES~1.DEL"), and Wine's matching differs from
 // Windows' for "a?.txt" and "*.". A pattern without wildcards goes to the
-// system as it is.
+// system as it is. Blanks at the end of the pattern go, as Windows drops
+// them from the last component of every path; final dots stay ("*." takes
+// the names without a dot).
 template <typename Visit>
 Status forEachMatch(const std::string& pattern, Visit visit) {
     const std::string folder = folderPart(pattern);
-    const std::string last = pattern.substr(folder.size());
+    std::string last = pattern.substr(folder.size());
+    while (!last.empty() && last.back() == ' ') last.pop_back();
     const bool wildcards = hasWildcards(last);
     const std::string wanted = upperCase(last);
 
@@ -138,8 +141,7 @@ Status Win32FileSystem::listFiles(const std::string& pattern, std::vector<std::s
     const Status status = forEachMatch(pattern, [&](const WIN32_FIND_DATAA& found) {
         if ((found.dwFileAttributes & kLeftOut) == 0) names.emplace_back(found.cFileName);
     });
-    if (status != kErrorSuccess) names.clear();
-    return status;
+    return status;  // what was found before a listing failed part-way is kept
 }
 
 Status Win32FileSystem::deleteFiles(const std::string& pathPattern) {
@@ -189,6 +191,75 @@ Status Win32FileSystem::createFileForOutput(const std::string& path) {
 Status Win32FileSystem::scheduleDeleteAtRestart(const std::string& path) {
     return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? kErrorSuccess
                                                                            : lastError();
+}
+
+Status Win32FileSystem::getAttributes(const std::string& path, std::uint32_t& attributes) {
+    const DWORD found = GetFileAttributesA(path.c_str());
+    if (found == INVALID_FILE_ATTRIBUTES) return lastError();
+    attributes = found;
+    return kErrorSuccess;
+}
+
+Status Win32FileSystem::findEntries(const std::string& pattern, std::vector<FoundEntry>& found) {
+    found.clear();
+    return forEachMatch(pattern, [&](const WIN32_FIND_DATAA& entry) {
+        const std::string name = entry.cFileName;
+        if (name != "." && name != "..") found.push_back({name, entry.dwFileAttributes});
+    });
+}
+
+Status Win32FileSystem::openEntry(const std::string& path, OpenFor purpose, FileHandle& handle) {
+    handle = kNoFile;
+    // A holding handle asks for read access: a handle with attribute access
+    // alone takes no part in sharing checks and would hold nothing.
+    DWORD access = FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+    DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    if (purpose == OpenFor::Deletion) access |= DELETE;
+    if (purpose == OpenFor::Holding) {
+        access = GENERIC_READ;
+        sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    }
+    HANDLE opened = CreateFileA(path.c_str(), access, sharing, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return lastError();
+    handle = reinterpret_cast<FileHandle>(opened);
+    return kErrorSuccess;
+}
+
+Status Win32FileSystem::describeEntry(FileHandle handle, std::string& finalPath,
+                                      std::uint32_t& attributes) {
+    HANDLE opened = reinterpret_cast<HANDLE>(handle);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(opened, &info)) return lastError();
+    attributes = info.dwFileAttributes;
+
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD needed =
+            GetFinalPathNameByHandleA(opened, path.data(), static_cast<DWORD>(path.size()),
+                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (needed == 0) return lastError();
+        if (needed < path.size()) {
+            path.resize(needed);
+            break;
+        }
+        path.resize(needed + 1);  // the size asked for includes the NUL
+    }
+    finalPath = path;
+    return kErrorSuccess;
+}
+
+Status Win32FileSystem::deleteEntry(FileHandle handle) {
+    FILE_DISPOSITION_INFO disposition;
+    disposition.DeleteFile = TRUE;
+    return SetFileInformationByHandle(reinterpret_cast<HANDLE>(handle), FileDispositionInfo,
+                                      &disposition, sizeof disposition)
+               ? kErrorSuccess
+               : lastError();
+}
+
+void Win32FileSystem::closeEntry(FileHandle handle) {
+    if (handle != kNoFile) CloseHandle(reinterpret_cast<HANDLE>(handle));
 }
 
 Status Win32FileSystem::createNewFile(const std::string& path, MayEmpty mayEmpty,

@@ -1,5 +1,6 @@
 // The file seam over kernel32: CreateFileA, FindFirstFileA, DeleteFileA,
-// RemoveDirectoryA and MoveFileExA with their own result codes.
+// RemoveDirectoryA, MoveFileExA, GetFinalPathNameByHandleA and
+// SetFileInformationByHandle with their own result codes.
 #pragma once
 
 #include "platform/FileSystem.h"
@@ -17,6 +18,15 @@ public:
     Status removeDirectory(const std::string& path) override;
     Status createFileForOutput(const std::string& path) override;
     Status scheduleDeleteAtRestart(const std::string& path) override;
+
+    Status getAttributes(const std::string& path, std::uint32_t& attributes) override;
+    Status findEntries(const std::string& pattern, std::vector<FoundEntry>& found) override;
+    Status openEntry(const std::string& path, OpenFor purpose, FileHandle& handle) override;
+    Status describeEntry(FileHandle handle, std::string& finalPath,
+                         std::uint32_t& attributes) override;
+    Status deleteEntry(FileHandle handle) override;
+    void closeEntry(FileHandle handle) override;
+
     Status createNewFile(const std::string& path, MayEmpty mayEmpty, NameFacts& existing) override;
 };
 

@@ -21,6 +21,8 @@ std::string Win32System::programFolder() { return folderOfProgram(programPath())
 
 std::string Win32System::programName() { return nameOfProgram(programPath()); }
 
+std::string Win32System::programFile() { return programPath(); }
+
 void Win32Shell::notifyAssociationsChanged() {
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 }

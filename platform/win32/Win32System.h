@@ -12,6 +12,7 @@ public:
     std::uint32_t getDriveType(const std::string& rootPath) override;
     std::string programFolder() override;
     std::string programName() override;
+    std::string programFile() override;
 };
 
 class Win32Shell final : public Shell {

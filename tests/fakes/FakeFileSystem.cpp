@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "tests/fakes/FakeText.h"
+
 namespace fakes {
 
 using platform::Status;
@@ -9,11 +11,6 @@ using platform::Status;
 namespace {
 
 char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-std::string upperText(std::string text) {
-    for (char& c : text) c = upper(c);
-    return text;
-}
 
 bool invalidNameChar(char c) {
     const auto u = static_cast<unsigned char>(c);
@@ -100,7 +97,8 @@ FakeFileSystem::FakeFileSystem(OperationLog& log) : log_(&log) { addFolder("C:\\
 
 // ---- path folding
 
-FakeFileSystem::Folded FakeFileSystem::fold(const std::string& path, bool allowPattern) const {
+FakeFileSystem::Folded FakeFileSystem::fold(const std::string& path, bool allowPattern,
+                                            bool followLast) const {
     Folded f;
     std::string s = path;
     for (char& c : s) {
@@ -167,6 +165,9 @@ FakeFileSystem::Folded FakeFileSystem::fold(const std::string& path, bool allowP
                 return f;
             }
             f.wildcard = true;
+            // Blanks at the end of a pattern go, as from any last name;
+            // final dots stay, for "*." takes the names without a dot.
+            while (!part.empty() && part.back() == ' ') part.pop_back();
             f.lastName = part;
             continue;  // the pattern is not part of the folder path
         }
@@ -195,11 +196,13 @@ FakeFileSystem::Folded FakeFileSystem::fold(const std::string& path, bool allowP
     if (f.wildcard) {
         // `path` and `key` name the folder the pattern is matched in.
         f.key = upperText(f.path);
+        resolve(f, true);
         return f;
     }
     f.lastName = comps.empty() ? std::string() : comps.back();
     if (comps.empty()) f.trailingSeparator = false;
     f.key = upperText(f.path);
+    resolve(f, followLast);
     return f;
 }
 
@@ -331,7 +334,9 @@ Status FakeFileSystem::listFiles(const std::string& pattern, std::vector<std::st
     if (!f.wildcard && (isRoot(f.key) || f.trailingSeparator)) return logged(what, 0);
     if (const Status s = checkParent(f); s != 0) return logged(what, s);
     const std::string folder = f.wildcard ? f.key : parentKey(f.key);
+    int listed = 0;
     for (const Entry* e : matches(folder, f.lastName, false)) {
+        if (listed++ == listingFailsAfter_) return logged(what, kErrorUnexpectedNetwork);
         if ((e->attributes & (kAttrHidden | kAttrSystem)) != 0) continue;
         names.push_back(lastComponent(e->path));
     }
@@ -342,7 +347,7 @@ Status FakeFileSystem::deleteOne(const std::string& key) {
     Entry* e = find(key);
     if (e->runningProgram) return platform::kErrorAccessDenied;
     if ((e->attributes & kAttrReadOnly) != 0) return platform::kErrorAccessDenied;
-    if (e->inUse) return platform::kErrorSharingViolation;
+    if (e->inUse || e->holds > 0) return platform::kErrorSharingViolation;
     if (!folderWritable(parentKey(key))) return platform::kErrorAccessDenied;
     deleted_.push_back(e->path);
     entries_.erase(key);
@@ -390,7 +395,7 @@ Status FakeFileSystem::deleteFile(const std::string& path) {
 
 Status FakeFileSystem::removeDirectory(const std::string& path) {
     const std::string what = "RemoveDirectory " + path;
-    const Folded f = fold(path, false);
+    const Folded f = fold(path, false, false);
     if (f.error != 0) return logged(what, f.error);
     if (isRoot(f.key)) {
         if (notReadyDrives_.count(f.key[0]) != 0) return logged(what, platform::kErrorNotReady);
@@ -403,7 +408,8 @@ Status FakeFileSystem::removeDirectory(const std::string& path) {
     if ((e->attributes & kAttrReadOnly) != 0) return logged(what, platform::kErrorAccessDenied);
     const bool holdsCurrent =
         currentKey_ == f.key || currentKey_.compare(0, f.key.size() + 1, f.key + "\\") == 0;
-    if (e->inUse || holdsCurrent) return logged(what, platform::kErrorSharingViolation);
+    if (e->inUse || e->holds > 0 || holdsCurrent)
+        return logged(what, platform::kErrorSharingViolation);
     if (hasChildren(f.key)) return logged(what, platform::kErrorDirNotEmpty);
     if (!folderWritable(parentKey(f.key))) return logged(what, platform::kErrorAccessDenied);
     deleted_.push_back(e->path);
@@ -483,7 +489,8 @@ void FakeFileSystem::addFolder(const std::string& path, std::uint32_t attributes
 }
 
 void FakeFileSystem::erase(const std::string& path) {
-    const Folded f = foldOrThrow(path);
+    const Folded f = fold(path, false, false);
+    if (f.error != 0) throw std::invalid_argument("fake file system: bad path " + path);
     const std::string prefix = isRoot(f.key) ? f.key : f.key + "\\";
     for (auto it = entries_.upper_bound(prefix);
          it != entries_.end() && it->first.compare(0, prefix.size(), prefix) == 0;) {
@@ -493,12 +500,12 @@ void FakeFileSystem::erase(const std::string& path) {
 }
 
 bool FakeFileSystem::exists(const std::string& path) const {
-    const Folded f = fold(path, false);
+    const Folded f = fold(path, false, false);
     return f.error == 0 && find(f.key) != nullptr;
 }
 
 bool FakeFileSystem::isFolder(const std::string& path) const {
-    const Folded f = fold(path, false);
+    const Folded f = fold(path, false, false);
     if (f.error != 0) return false;
     const Entry* e = find(f.key);
     return e != nullptr && e->folder;
@@ -578,7 +585,8 @@ Status FakeFileSystem::createNewFile(const std::string& path, MayEmpty mayEmpty,
                                      NameFacts& existing) {
     const std::string what = "CreateNewFile " + path;
     existing = NameFacts{};
-    const Folded f = fold(path, false);
+    // The name itself: a folder link there is not followed.
+    const Folded f = fold(path, false, false);
     if (f.error != 0) return logged(what, f.error);
     if (isRoot(f.key)) return logged(what, platform::kErrorAccessDenied);
     if (const Status s = checkParent(f); s != 0) return logged(what, s);
@@ -597,7 +605,7 @@ Status FakeFileSystem::createNewFile(const std::string& path, MayEmpty mayEmpty,
     // read-only nor in use, in a folder that may be written to.
     const auto links = linkCounts_.find(f.key);
     existing.links = links == linkCounts_.end() ? 1 : links->second;
-    existing.attributes = e->folder ? kAttributeDirectory : e->attributes;
+    existing.attributes = reportedAttributes(*e);
     if (e->folder || !folderWritable(parentKey(f.key)) || (e->attributes & kAttrReadOnly) != 0)
         return logged(what, platform::kErrorAccessDenied);
     if (e->inUse || e->runningProgram) return logged(what, platform::kErrorSharingViolation);

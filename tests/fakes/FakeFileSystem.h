@@ -28,6 +28,19 @@
 //
 // Listing order is the names' order with case ignored, as NTFS lists a folder.
 //
+// Links and short names, as Windows has them:
+//   - A folder link (a junction or directory symbolic link) leads to another
+//     folder. A path through it reaches what lies behind it; a call on the
+//     link itself (GetFileAttributes, RemoveDirectory, an open with
+//     FILE_FLAG_OPEN_REPARSE_POINT) acts on the link: it shows
+//     FILE_ATTRIBUTE_REPARSE_POINT and is removed, not its target.
+//   - A short (8.3) alias names its entry in any path, as the long name does.
+//   - describeEntry gives the final path "\\?\C:\..." in the stored long
+//     spelling, with every link on the way resolved.
+//   - A handle opened for holding keeps its file or folder: deleting,
+//     removing or opening it for deletion gives 32 until it is closed. A
+//     deletion through a handle happens when the handle is closed.
+//
 // Attributes are the FILE_ATTRIBUTE_* bits below. A folder's read-only bit
 // does not stop files being created in it (as on Windows); `setWritable`
 // models a folder the program may not write to (a read-only share, a CD-ROM),
@@ -50,6 +63,7 @@ inline constexpr std::uint32_t kAttrHidden = 0x2;
 inline constexpr std::uint32_t kAttrSystem = 0x4;
 
 inline constexpr platform::Status kErrorBadNetPath = 53;
+inline constexpr platform::Status kErrorUnexpectedNetwork = 59;
 inline constexpr platform::Status kErrorDirectory = 267;
 
 class FakeFileSystem : public platform::FileSystem {
@@ -68,6 +82,15 @@ public:
     platform::Status removeDirectory(const std::string& path) override;
     platform::Status createFileForOutput(const std::string& path) override;
     platform::Status scheduleDeleteAtRestart(const std::string& path) override;
+    platform::Status getAttributes(const std::string& path, std::uint32_t& attributes) override;
+    platform::Status findEntries(const std::string& pattern,
+                                 std::vector<platform::FoundEntry>& found) override;
+    platform::Status openEntry(const std::string& path, platform::OpenFor purpose,
+                               platform::FileHandle& handle) override;
+    platform::Status describeEntry(platform::FileHandle handle, std::string& finalPath,
+                                   std::uint32_t& attributes) override;
+    platform::Status deleteEntry(platform::FileHandle handle) override;
+    void closeEntry(platform::FileHandle handle) override;
 
     // ---- set-up and inspection; paths are folded as above, and a path that
     // can't be folded throws std::invalid_argument.
@@ -109,6 +132,17 @@ public:
     // on Windows); when refused it gives 5 and records nothing.
     void setRestartSchedulingAllowed(bool allowed) { restartSchedulingAllowed_ = allowed; }
 
+    // A folder link at `path` (a new name) leading to the folder `target`,
+    // which need not exist.
+    void addFolderLink(const std::string& path, const std::string& target);
+    // The 8.3 alias of an existing file or folder, such as "PROGRA~1".
+    void setShortName(const std::string& path, const std::string& shortName);
+    // Listings (listFiles, findEntries) fail with ERROR_UNEXP_NET_ERR (59)
+    // after `count` entries; a negative count never.
+    void setListingFailsAfter(int count) { listingFailsAfter_ = count; }
+    // Handles still open.
+    std::size_t openHandles() const { return handles_.size(); }
+
     // The folder relative paths start from; also fixes the current drive.
     void setCurrentFolder(const std::string& folder);
     std::string currentFolder() const;
@@ -133,6 +167,15 @@ private:
         bool runningProgram = false;
         bool readLocked = false;
         bool notWritable = false;
+        std::string linkTarget;  // a folder link's target, stored spelling
+        std::string shortName;   // upper-cased 8.3 alias, or empty
+        int holds = 0;           // handles open for holding
+    };
+
+    struct OpenEntry {
+        std::string key;
+        platform::OpenFor purpose;
+        bool deletePending = false;
     };
 
     // A folded path: `key` is the upper-cased full path (the map key), `path`
@@ -146,7 +189,12 @@ private:
         std::string lastName;   // the last component, unfolded when a wildcard
     };
 
-    Folded fold(const std::string& path, bool allowPattern) const;
+    // `followLast`: whether a link in the last component is followed, as
+    // every call but those on the link itself does.
+    Folded fold(const std::string& path, bool allowPattern, bool followLast = true) const;
+    // Replaces short aliases by long names and links by their targets.
+    void resolve(Folded& f, bool followLast, int depth = 0) const;
+    std::uint32_t reportedAttributes(const Entry& e) const;
     Folded foldOrThrow(const std::string& path) const;
     static std::string parentKey(const std::string& key);
     bool isRoot(const std::string& key) const;
@@ -172,11 +220,14 @@ private:
     bool restartSchedulingAllowed_ = true;
     std::vector<std::string> deleted_;
     std::vector<std::string> scheduled_;
+    std::map<platform::FileHandle, OpenEntry> handles_;
+    platform::FileHandle nextHandle_ = 1;
+    int listingFailsAfter_ = -1;
 
 public:
     // ---- create-new. A file has one name unless a count is set here for its
     // path (the other names of a hard link are not modelled, only the count);
-    // a link is a file with the reparse-point attribute (0x400).
+    // a file link is a file with the reparse-point attribute (0x400).
     platform::Status createNewFile(const std::string& path, MayEmpty mayEmpty,
                                    NameFacts& existing) override;
     void setLinkCount(const std::string& path, std::uint32_t links);

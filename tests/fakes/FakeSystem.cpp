@@ -19,6 +19,11 @@ FakeSystem::FakeSystem() : log_(&ownLog_) {}
 
 FakeSystem::FakeSystem(OperationLog& log) : log_(&log) {}
 
+std::string FakeSystem::programFile() {
+    const bool atRoot = !programFolder_.empty() && programFolder_.back() == '\\';
+    return programFolder_ + (atRoot ? "" : "\\") + programName_ + ".exe";
+}
+
 std::uint32_t FakeSystem::folderQuery(const char* what, const std::string& folder, bool fail,
                                       char* buffer, std::uint32_t size) {
     std::uint32_t result = 0;

@@ -27,6 +27,8 @@ public:
     std::uint32_t getDriveType(const std::string& rootPath) override;
     std::string programFolder() override;
     std::string programName() override;
+    // The program folder, then the name and ".exe".
+    std::string programFile() override;
 
     // Defaults: C:\WINDOWS, C:\WINDOWS\SYSTEM, program C:\prod\sprellow.
     void setWindowsFolder(const std::string& path) { windowsFolder_ = path; }

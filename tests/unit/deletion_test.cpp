@@ -67,8 +67,8 @@ TEST_F(Deletion, ValuesWithAndWithoutALeadingSeparatorNameTheSameFile) {
     EXPECT_FALSE(exists(inInstall("data\\main.dat")));
     EXPECT_FALSE(exists(inInstall("readme.txt")));
     EXPECT_TRUE(
-        world.log.contains("DeleteFiles C:\\Program Files\\Corvalune\\data\\main.dat -> 0"));
-    EXPECT_TRUE(world.log.contains("DeleteFiles C:\\Program Files\\Corvalune\\readme.txt -> 0"));
+        world.log.contains("FindEntries C:\\Program Files\\Corvalune\\data\\main.dat -> 0"));
+    EXPECT_TRUE(world.log.contains("FindEntries C:\\Program Files\\Corvalune\\readme.txt -> 0"));
 }
 
 TEST_F(Deletion, WildcardsMatchOnlyInTheFolderTheValueNames) {
@@ -107,7 +107,7 @@ TEST_F(Deletion, ValuesThatReachOutsideTheInstallDirectoryDeleteNothing) {
     // Built from a standard variable, as a script would write it.
     install.setVariableValue("windowsystem", "C:\\WINDOWS\\SYSTEM\\");
     removeFile(install.expandVariables("$windowsystem$kernel.dll"));
-    EXPECT_EQ(world.log.count("DeleteFiles"), 0);
+    EXPECT_EQ(world.log.count("DeleteEntry"), 0);
     EXPECT_TRUE(exists("C:\\WINDOWS\\SYSTEM\\kernel.dll"));
     EXPECT_TRUE(exists("C:\\Program Files\\other.txt"));
     EXPECT_TRUE(exists(inInstall("x.txt")));
@@ -122,7 +122,7 @@ TEST_F(Deletion, AnEmptyInstallDirectoryDeletesNothing) {
     removeFile("*.*");
     EXPECT_TRUE(exists("C:\\a.txt"));
     EXPECT_TRUE(exists("C:\\boot.ini"));
-    EXPECT_EQ(world.log.count("DeleteFiles"), 0);
+    EXPECT_EQ(world.log.count("DeleteEntry"), 0);
 }
 
 TEST_F(Deletion, AFolderLosesItsFilesButKeepsItsSubfolders) {
@@ -144,22 +144,28 @@ TEST_F(Deletion, AnEmptiedFolderIsRemovedAndAMissingOneIsNoMatter) {
     install.removeFolder(inInstall("missing"));
     EXPECT_FALSE(exists(inInstall("app")));
     EXPECT_FALSE(exists(inInstall("empty")));
-    EXPECT_EQ(
-        world.log.only({"DeleteFiles", "RemoveDirectory"}),
-        (std::vector<std::string>{"DeleteFiles C:\\Program Files\\Corvalune\\app\\*.* -> 0",
-                                  "RemoveDirectory C:\\Program Files\\Corvalune\\app -> 0",
-                                  "DeleteFiles C:\\Program Files\\Corvalune\\empty\\*.* -> 2",
-                                  "RemoveDirectory C:\\Program Files\\Corvalune\\empty -> 0",
-                                  "DeleteFiles C:\\Program Files\\Corvalune\\missing\\*.* -> 3",
-                                  "RemoveDirectory C:\\Program Files\\Corvalune\\missing -> 2"}));
+    EXPECT_EQ(world.log.only({"DeleteEntry"}),
+              (std::vector<std::string>{"DeleteEntry C:\\Program Files\\Corvalune\\app\\a.exe -> 0",
+                                        "DeleteEntry C:\\Program Files\\Corvalune\\app -> 0",
+                                        "DeleteEntry C:\\Program Files\\Corvalune\\empty -> 0"}));
 }
 
-TEST_F(Deletion, TheInstallFolderAndTheProductsStartMenuFolderAreRemovable) {
-    install.removeFolder(startMenu());
-    install.removeFolder(installDir);
-    EXPECT_FALSE(exists(startMenu()));
-    EXPECT_FALSE(exists(inInstall("sprellow.exe")));
-    EXPECT_FALSE(exists(installDir));
+// An application's folder lies strictly inside a folder the product owns:
+// one that comes out as the install folder or the Start-menu folder itself
+// (a program right in the install folder) would take every other
+// application's scripts with it. Only the clean-up removes those two.
+TEST_F(Deletion, TheOwnedFoldersThemselvesAreNoApplicationsFolder) {
+    world.files.addFile(startMenu("Remove QUOB.lnk"));
+    for (const std::string& folder : {installDir, installDir + "\\", installDir + "\\.",
+                                      startMenu(), startMenu() + "\\", startMenu() + "\\."})
+        install.removeFolder(folder);
+    EXPECT_TRUE(exists(startMenu("Remove QUOB.lnk")));
+    EXPECT_TRUE(exists(inInstall("sprellow.exe")));
+    EXPECT_EQ(world.log.count("DeleteEntry"), 0);
+    const auto& refusals = install.deletions().refusals();
+    ASSERT_EQ(refusals.size(), 6u);
+    EXPECT_EQ(refusals[0].reason, "is the install folder itself");
+    EXPECT_EQ(refusals[5].reason, "is the product's Start-menu folder itself");
 }
 
 // Folders the product doesn't own are never emptied, whatever the spelling.
@@ -177,8 +183,96 @@ TEST_F(Deletion, FoldersOutsideTheProductAreNeverEmptied) {
           "C:\\WINDOWS\\.", "C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob demo\\.."})
         install.removeFolder(folder);
     EXPECT_EQ(world.files.allPaths(), before);
-    EXPECT_EQ(world.log.count("DeleteFiles"), 0);
-    EXPECT_EQ(world.log.count("RemoveDirectory"), 0);
+    EXPECT_EQ(world.log.count("DeleteEntry"), 0);
+}
+
+// A folder link inside the install folder leads wherever its maker chose:
+// nothing behind it is deleted, whether named through the link by a file
+// value, a wildcard or a folder removal, and the link itself stays.
+TEST_F(Deletion, NothingBehindAFolderLinkIsDeleted) {
+    world.files.addFile("C:\\precious\\a.txt");
+    world.files.addFile("C:\\precious\\sub\\b.txt");
+    world.files.addFolderLink(inInstall("Data"), "C:\\precious");
+    const std::vector<std::string> before = world.files.allPaths();
+    removeFile("Data\\*.*");
+    removeFile("Data\\a.txt");
+    removeFile("DATA\\sub\\b.txt");
+    install.removeFolder(inInstall("Data\\sub"));
+    install.removeFolder(inInstall("Data"));
+    EXPECT_EQ(world.files.allPaths(), before);
+    EXPECT_EQ(world.log.count("DeleteEntry"), 0);
+    std::vector<std::string> reasons;
+    for (const engine::Refusal& refusal : install.deletions().refusals())
+        reasons.push_back(refusal.reason);
+    const std::string outside = "leads outside the install folder through a link or another name";
+    EXPECT_EQ(reasons, (std::vector<std::string>{
+                           outside, outside, outside,
+                           "lies outside the install folder and the product's Start-menu folder",
+                           "is a link"}));
+}
+
+// Only the owned folder itself and what lies in it are judged: a product on
+// a linked folder is normal, an owned folder that is a link is not used.
+TEST_F(Deletion, AnOwnedFolderMayLieBelowALinkButNotBeOne) {
+    world.files.addFile("E:\\real\\Corvalune\\a.txt");
+    world.files.addFolderLink("D:\\Apps", "E:\\real");
+    world.registry.setString(HKLM, engine::kProductKey, "", "D:\\Apps\\Corvalune");
+    install.findApplications();
+    removeFile("a.txt");
+    EXPECT_FALSE(exists("E:\\real\\Corvalune\\a.txt"));
+
+    // The Start-menu folder, in the user's own profile, made a link to
+    // Program Files: its "Corvalune" would be the install folder.
+    world.files.erase(startMenu());
+    world.files.addFolderLink(startMenu(), "C:\\Program Files");
+    engine::Install again{world.platform(), world.dialog, world.list, world.progress};
+    again.findApplications();
+    again.removeFolder(startMenu("Corvalune"));
+    EXPECT_TRUE(exists(inInstall("sprellow.exe")));
+    EXPECT_EQ(again.deletions().startMenuVerdict().refusal, "the Start-menu folder is a link");
+}
+
+// A short spelling of a protected folder, or of one above it, is as unusable
+// an install folder as the long one.
+TEST_F(Deletion, AShortSpellingOfAProtectedFolderIsNoInstallFolder) {
+    world.files.setShortName("C:\\Users\\ann\\Start Menu", "STARTM~1");
+    world.files.addFile(startMenu("Remove QUOB.lnk"));
+    for (const char* dir : {"C:\\Users\\ann\\STARTM~1", "C:\\USERS\\ann\\STARTM~1\\Programs"}) {
+        world.registry.setString(HKLM, engine::kProductKey, "", dir);
+        engine::Install other{world.platform(), world.dialog, world.list, world.progress};
+        other.findApplications();
+        other.setVariableValue("removefile", "Programs\\CORVALUNE quob Demo\\*.*");
+        other.removeFileEntry();
+        other.setVariableValue("removefile", "CORVALUNE quob Demo\\*.*");
+        other.removeFileEntry();
+        EXPECT_FALSE(other.deletions().installDirVerdict().allowed()) << dir;
+    }
+    EXPECT_TRUE(exists(startMenu("Remove QUOB.lnk")));
+}
+
+// Windows drops blanks from the end of a path's last name, not dots: "*."
+// keeps naming the files without a dot.
+TEST_F(Deletion, TrailingBlanksOfAValueGoAndTrailingDotsStay) {
+    world.files.addFile(inInstall("a.txt"));
+    world.files.addFile(inInstall("b.txt"));
+    world.files.addFile(inInstall("noext"));
+    removeFile("a.txt ");
+    removeFile("*.txt  ");
+    EXPECT_FALSE(exists(inInstall("a.txt")));
+    EXPECT_FALSE(exists(inInstall("b.txt")));
+    EXPECT_TRUE(exists(inInstall("noext")));
+    removeFile("*.");
+    EXPECT_FALSE(exists(inInstall("noext")));
+    EXPECT_TRUE(exists(inInstall("sprellow.exe")));
+}
+
+TEST_F(Deletion, AListingThatFailsPartWayStillDeletesWhatItFound) {
+    world.files.addFile(inInstall("app\\a.dll"));
+    world.files.addFile(inInstall("app\\b.dll"));
+    world.files.setListingFailsAfter(1);
+    removeFile("app\\*.dll");
+    EXPECT_FALSE(exists(inInstall("app\\a.dll")));
+    EXPECT_TRUE(exists(inInstall("app\\b.dll")));
 }
 
 }  // namespace

@@ -77,7 +77,7 @@ TEST_F(Discovery, TitlesCarryOverBetweenScriptsAndSeeNoStandardVariables) {
     install.findApplications();
     EXPECT_EQ(world.list.items(), (Strings{"", "Bravo  end", "Bravo  end", "D Delta  co"}));
     // Reading titles never deletes anything.
-    EXPECT_EQ(world.log.count("DeleteFiles"), 0);
+    EXPECT_EQ(world.log.count("DeleteEntry"), 0);
     EXPECT_TRUE(exists(inInstall("sprellow.exe")));
 }
 
@@ -109,13 +109,19 @@ TEST_F(Discovery, KeyWithoutAStringDefaultLeavesTheInstallDirectoryEmpty) {
     EXPECT_TRUE(world.log.contains("ListFiles \\*.del -> 0"));
 }
 
-TEST_F(Discovery, AFolderThatCantBeListedListsNothing) {
+TEST_F(Discovery, AFolderThatCantBeListedListsNothingAndAListingCutShortWhatItFound) {
     layDownProduct("E:\\Corvalune");
     addScript("a.del", script({"title=A"}));
+    addScript("b.del", script({"title=B"}));
     world.files.setDriveNotReady('E');
     install.findApplications();
     EXPECT_TRUE(world.list.items().empty());
     EXPECT_FALSE(world.dialog.removeEnabled());
+
+    world.files.setDriveNotReady('E', false);
+    world.files.setListingFailsAfter(1);
+    install.findApplications();
+    EXPECT_EQ(world.list.items(), (std::vector<std::string>{"A"}));
 }
 
 // Scripts that can't be opened, are too long, or fail while interpreted take

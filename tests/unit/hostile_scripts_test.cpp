@@ -64,7 +64,7 @@ protected:
             if (!owned(path)) outsideAfter.push_back(path);
         EXPECT_EQ(outsideAfter, outsideBefore);
         for (const std::string& path : world.files.deletedPaths()) EXPECT_TRUE(owned(path)) << path;
-        for (const std::string& line : world.log.only({"DeleteFile", "RemoveDirectory"})) {
+        for (const std::string& line : world.log.only({"DeleteEntry"})) {
             const std::string path =
                 line.substr(line.find(' ') + 1, line.rfind(" -> ") - line.find(' ') - 1);
             EXPECT_TRUE(owned(path)) << line;
@@ -184,8 +184,7 @@ TEST_F(HostileScripts, AnInstallDirectoryAtARootOrSystemFolderDeletesNoFile) {
         ASSERT_EQ(machine.list.count(), 1);
         EXPECT_TRUE(run.ok_Click().completed);
         EXPECT_EQ(machine.files.allPaths(), before);
-        EXPECT_EQ(machine.log.count("DeleteFile"), 0);
-        EXPECT_EQ(machine.log.count("RemoveDirectory"), 0);
+        EXPECT_EQ(machine.log.count("DeleteEntry"), 0);
         EXPECT_FALSE(machine.registry.keyExists(HKLM, engine::kProductKey));
     }
 }

@@ -32,15 +32,16 @@ TEST_F(KeyRemoval, RemovesBothKeysAndTheProgramAndStartMenuFolders) {
     EXPECT_FALSE(exists(inInstall("Viewer")));
     EXPECT_FALSE(exists(startMenu("Viewer")));
     EXPECT_TRUE(world.registry.openHandles().empty());
-    EXPECT_EQ(world.log.only({"RegDeleteKey", "DeleteFiles", "RemoveDirectory"}),
+    EXPECT_EQ(world.log.only({"RegDeleteKey", "DeleteEntry"}),
               (Strings{"RegDeleteKey HKCR\\.qvw -> 0",
                        "RegDeleteKey HKCR\\QuobViewer\\shell\\open\\command -> 0",
-                       "DeleteFiles C:\\Program Files\\Corvalune\\Viewer\\*.* -> 0",
-                       "RemoveDirectory C:\\Program Files\\Corvalune\\Viewer -> 0",
-                       "DeleteFiles C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob "
-                       "demo\\Viewer\\*.* -> 0",
-                       "RemoveDirectory C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob "
-                       "demo\\Viewer -> 0"}));
+                       "DeleteEntry C:\\Program Files\\Corvalune\\Viewer\\help.txt -> 0",
+                       "DeleteEntry C:\\Program Files\\Corvalune\\Viewer\\viewer.exe -> 0",
+                       "DeleteEntry C:\\Program Files\\Corvalune\\Viewer -> 0",
+                       "DeleteEntry C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob "
+                       "Demo\\Viewer\\Viewer.lnk -> 0",
+                       "DeleteEntry C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob "
+                       "Demo\\Viewer -> 0"}));
     // The extension key goes before its command is looked at; the command
     // key's handle is closed last.
     const Strings registry =
@@ -134,7 +135,48 @@ TEST_F(KeyRemoval, AnEmptyCommandRemovesNoFolder) {
     removeKey(".qvw");
     EXPECT_FALSE(keyExists(HKCR, "QuobViewer\\shell\\open\\command"));
     EXPECT_TRUE(exists(startMenu("top.lnk")));
-    EXPECT_EQ(world.log.count("DeleteFiles"), 0);
+    EXPECT_EQ(world.log.count("DeleteEntry"), 0);
+}
+
+// Windows often registers programs by their short 8.3 path: the folders are
+// judged where they really are, so the short form removes what the long one
+// does, the Start-menu folder named after the program folder's long name.
+TEST_F(KeyRemoval, ACommandInShortFormRemovesTheSameFolders) {
+    world.files.setShortName("C:\\Program Files", "PROGRA~1");
+    world.files.setShortName(installDir, "CORVAL~1");
+    world.files.setShortName(inInstall("Viewer"), "VIEWER~1");
+    addFileType(".qvw", "QuobViewer", "C:\\PROGRA~1\\CORVAL~1\\VIEWER~1\\viewer.exe %1");
+    removeKey(".qvw");
+    EXPECT_FALSE(exists(inInstall("Viewer")));
+    EXPECT_FALSE(exists(startMenu("Viewer")));
+}
+
+// A program right in the install folder makes the install folder its
+// program folder: removing it would take every other application's script.
+TEST_F(KeyRemoval, AProgramRightInTheInstallFolderLeavesThatFolderAlone) {
+    addScript("other.del", script({"title=Other"}));
+    world.files.addFile(inInstall("delta.exe"));
+    addFileType(".dlt", "DeltaDoc", inInstall("delta.exe") + " %1");
+    removeKey(".dlt");
+    EXPECT_TRUE(exists(inInstall("other.del")));
+    EXPECT_TRUE(exists(inInstall("delta.exe")));
+    EXPECT_TRUE(exists(inInstall("sprellow.exe")));
+    EXPECT_FALSE(keyExists(HKCR, "DeltaDoc\\shell\\open\\command"));
+}
+
+// "Viewer\\viewer.exe" and "Viewer\.\viewer.exe" both name the folder Viewer;
+// neither makes the product's Start-menu folder itself a program's folder.
+TEST_F(KeyRemoval, AnEmptyOrDotFolderNameIsTheFolderItNames) {
+    world.files.addFile(startMenu("Remove QUOB.lnk"));
+    for (const char* command : {"Viewer\\\\viewer.exe %1", "Viewer\\.\\viewer.exe %1"}) {
+        world.files.addFile(inInstall("Viewer\\viewer.exe"));
+        world.files.addFile(startMenu("Viewer\\Viewer.lnk"));
+        addFileType(".qvw", "QuobViewer", inInstall(command));
+        removeKey(".qvw");
+        EXPECT_FALSE(exists(inInstall("Viewer"))) << command;
+        EXPECT_FALSE(exists(startMenu("Viewer"))) << command;
+        EXPECT_TRUE(exists(startMenu("Remove QUOB.lnk"))) << command;
+    }
 }
 
 TEST_F(KeyRemoval, ACommandTooLongForSixteenBitPositionsFailsAndClosesItsKey) {

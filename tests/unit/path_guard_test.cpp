@@ -117,7 +117,12 @@ TEST(FolderRemoval, NeverRootsSystemFoldersOrWhatLiesAboveThem) {
 TEST(FolderRemoval, AnInstallDirectoryAtARootOrAboveSystemFoldersServesAsNoBase) {
     for (const char* installDir :
          {"", "C:\\", "C:", "\\", "Corvalune", "C:\\WINDOWS", "C:\\windows\\system\\",
-          "C:\\Users\\ann\\Start Menu", "C:\\WINDOWS\\..", "\\\\server\\share"}) {
+          "C:\\Users\\ann\\Start Menu", "C:\\WINDOWS\\..", "\\\\server\\share",
+          // Network and device paths: the owned folder must be a plain folder
+          // on a drive of this machine.
+          "\\\\server\\share\\Corvalune", "\\\\localhost\\C$\\Program Files\\Corvalune",
+          "\\\\?\\C:\\Program Files\\Corvalune", "\\\\.\\C:\\Program Files\\Corvalune",
+          "//server/share/Corvalune"}) {
         const PathGuard guard(standardFolders(installDir));
         EXPECT_FALSE(guard.installDirUsable()) << installDir;
         EXPECT_FALSE(guard.mayDeleteFiles("a.txt")) << installDir;

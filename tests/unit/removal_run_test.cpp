@@ -53,7 +53,8 @@ protected:
     }
 };
 
-TEST_F(RemovalRun, EveryOperationOfAFullRunInItsOrder) {
+// What a full run deletes, in its order; reads and look-ups may come and go.
+TEST_F(RemovalRun, EveryDeletionOfAFullRunInItsOrder) {
     layDownTwoApplications();
     world.files.markRunningProgram(inInstall("sprellow.exe"));
     const engine::RemovalOutcome outcome = removeAll();
@@ -61,68 +62,37 @@ TEST_F(RemovalRun, EveryOperationOfAFullRunInItsOrder) {
     EXPECT_TRUE(outcome.completed);
     EXPECT_EQ(outcome.message, "Application removal completed successfully.");
 
-    const std::string dir = "C:\\Program Files\\Corvalune\\";
-    const std::string menu = "C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob ";
-    Strings expected;
-    auto add = [&](std::initializer_list<std::string> lines) {
-        expected.insert(expected.end(), lines);
+    const std::string dir = "C:\\Program Files\\Corvalune";
+    const std::string menu = "C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob Demo";
+    auto deleted = [](const std::string& path, const char* result = "0") {
+        return "DeleteEntry " + path + " -> " + result;
     };
-    // regQueryString asks for the size, then for the data.
-    auto readValue = [&](const std::string& key, const std::string& name) {
-        const std::string line = "RegQueryValueEx " + key + " \"" + name + "\" -> 0";
-        add({line, line});
-    };
-    auto readPrograms = [&] {
-        const std::string key = "HKCU\\" + std::string(kShellFolders);
-        add({"RegOpenKeyEx " + key + " -> 0"});
-        readValue(key, "Programs");
-        add({"RegCloseKey " + key + " -> 0"});
-    };
-    auto removeFileType = [&](const std::string& extension, const std::string& type,
-                              const std::string& app, const std::string& filesLeft) {
-        const std::string extensionKey = "HKCR\\" + extension;
-        const std::string commandKey = "HKCR\\" + type + "\\shell\\open\\command";
-        add({"RegOpenKeyEx " + extensionKey + " -> 0"});
-        readValue(extensionKey, "");
-        add({"RegDeleteKey " + extensionKey + " -> 0", "RegCloseKey " + extensionKey + " -> 0",
-             "RegOpenKeyEx " + commandKey + " -> 0"});
-        readValue(commandKey, "");
-        add({"RegDeleteKey " + commandKey + " -> 0",
-             "DeleteFiles " + dir + app + "\\*.* -> " + filesLeft,
-             "RemoveDirectory " + dir + app + " -> 0"});
-        readPrograms();
-        add({"DeleteFiles " + menu + "demo\\" + app + "\\*.* -> 0",
-             "RemoveDirectory " + menu + "demo\\" + app + " -> 0",
-             "RegCloseKey " + commandKey + " -> 0"});
-    };
-
-    add({"hide", "removing Alpha", "progress show", "events", "ReadWholeFile " + dir + "a.del -> 0",
-         // At the first deletion, once: the deletion guard, then the folders
-         // that deletions must keep clear of.
-         "programFolder -> C:\\Program Files\\Corvalune", "FileLength " + dir + "can't delete -> 2",
-         "GetWindowsDirectory -> 10", "GetSystemDirectory -> 17"});
-    readPrograms();
-    add({"DeleteFiles " + dir + "Alpha\\alpha.exe -> 0"});
-    removeFileType(".alp", "AlphaDoc", "Alpha", "0");
-    add({"removing Bravo", "progress show", "events", "ReadWholeFile " + dir + "b.del -> 0",
-         "DeleteFiles " + dir + "Bravo\\*.* -> 0"});
-    removeFileType(".brv", "BravoDoc", "Bravo", "2");
-    // The product clean-up: program file, Start-menu folder, install folder,
-    // uninstall entry, product key.
-    add({"programName -> sprellow", "DeleteFile " + dir + "sprellow.exe -> 5",
-         "ScheduleDeleteAtRestart " + dir + "sprellow.exe -> 0",
-         "ScheduleDeleteAtRestart C:\\Program Files\\Corvalune -> 0"});
-    readPrograms();
-    add({"DeleteFiles " + menu + "Demo\\*.* -> 0", "RemoveDirectory " + menu + "Demo -> 0",
-         "DeleteFiles " + dir + "*.* -> 5", "RemoveDirectory C:\\Program Files\\Corvalune -> 145"});
-    for (const std::string key : {engine::kUninstallKey, engine::kProductKey})
-        add({"RegOpenKeyEx HKLM\\" + key + " -> 0", "RegDeleteKey HKLM\\" + key + " -> 0",
-             "RegCloseKey HKLM\\" + key + " -> 0"});
-    add({"progress close", "SHChangeNotify"});
-    EXPECT_EQ(world.log.lines(), expected) << world.log.text();
+    auto keyDeleted = [](const std::string& key) { return "RegDeleteKey " + key + " -> 0"; };
+    const Strings expected{
+        "removing Alpha", deleted(dir + "\\Alpha\\alpha.exe"), keyDeleted("HKCR\\.alp"),
+        keyDeleted("HKCR\\AlphaDoc\\shell\\open\\command"), deleted(dir + "\\Alpha\\alpha.hlp"),
+        deleted(dir + "\\Alpha"), deleted(menu + "\\Alpha\\Alpha.lnk"), deleted(menu + "\\Alpha"),
+        "removing Bravo", deleted(dir + "\\Bravo\\b1.dat"), deleted(dir + "\\Bravo\\b2.dat"),
+        keyDeleted("HKCR\\.brv"), keyDeleted("HKCR\\BravoDoc\\shell\\open\\command"),
+        deleted(dir + "\\Bravo"), deleted(menu + "\\Bravo\\Bravo.lnk"), deleted(menu + "\\Bravo"),
+        // The product clean-up: program file, Start-menu folder, install
+        // folder, uninstall entry, product key.
+        deleted(dir + "\\sprellow.exe", "5"),
+        "ScheduleDeleteAtRestart " + dir + "\\sprellow.exe -> 0",
+        "ScheduleDeleteAtRestart " + dir + " -> 0", deleted(menu + "\\Remove QUOB.lnk"),
+        deleted(menu), deleted(dir + "\\a.del"), deleted(dir + "\\b.del"),
+        deleted(dir + "\\sprellow.exe", "5"), deleted(dir, "145"),
+        keyDeleted("HKLM\\" + std::string(engine::kUninstallKey)),
+        keyDeleted("HKLM\\" + std::string(engine::kProductKey)), "progress close",
+        "SHChangeNotify"};
+    EXPECT_EQ(world.log.only({"removing", "DeleteEntry", "RegDeleteKey", "ScheduleDeleteAtRestart",
+                              "progress close", "SHChangeNotify"}),
+              expected)
+        << world.log.text();
 
     EXPECT_EQ(world.files.scheduledForRestart(), (Strings{inInstall("sprellow.exe"), kInstallDir}));
     EXPECT_TRUE(world.registry.openHandles().empty());
+    EXPECT_EQ(world.files.openHandles(), 0u);
     // Only the running program is left in the install folder.
     EXPECT_EQ(world.files.allPaths(),
               (Strings{"C:\\", "C:\\Program Files", kInstallDir, inInstall("sprellow.exe"),
@@ -176,8 +146,7 @@ TEST_F(RemovalRun, WithDeletionsForbiddenScriptsRunButOnlyTheirKeysGo) {
     EXPECT_EQ(install.getVariableValue("dir"), "Alpha");
     EXPECT_FALSE(keyExists(HKCR, ".alp"));
     EXPECT_FALSE(keyExists(HKCR, "BravoDoc\\shell\\open\\command"));
-    EXPECT_EQ(world.log.count("DeleteFile"), 0);
-    EXPECT_EQ(world.log.count("RemoveDirectory"), 0);
+    EXPECT_EQ(world.log.count("DeleteEntry"), 0);
     EXPECT_EQ(world.log.count("ScheduleDeleteAtRestart"), 0);
     EXPECT_TRUE(exists(inInstall("Alpha\\alpha.exe")));
     expectProductKept();
@@ -200,27 +169,29 @@ TEST_F(RemovalRun, AnInstallDirectoryEndingInASeparatorIsUsedUnchanged) {
     layDownProduct(std::string(kInstallDir) + "\\");
     world.files.addFile(std::string(kInstallDir) + "\\a.del", script({"title=A"}));
     removeAll();
-    EXPECT_TRUE(world.log.contains("DeleteFile C:\\Program Files\\Corvalune\\\\sprellow.exe -> 0"));
+    EXPECT_TRUE(world.log.contains("OpenEntry C:\\Program Files\\Corvalune\\\\sprellow.exe -> 0"));
     EXPECT_FALSE(exists(kInstallDir));
 }
 
 // With no install directory every clean-up path would start at the root of
-// the current drive: the file and folder steps are skipped.
-TEST_F(RemovalRun, AnEmptyInstallDirectoryKeepsTheCleanUpToTheRegistry) {
+// the current drive: the install folder's steps are skipped, while the
+// product's Start-menu folder, which doesn't depend on it, still goes.
+TEST_F(RemovalRun, AnEmptyInstallDirectoryKeepsTheCleanUpToTheStartMenuAndTheRegistry) {
     layDownProduct();
     world.registry.setValue(HKLM, engine::kProductKey, "", platform::kRegExpandSz,
                             std::string(kInstallDir) + '\0');
     world.files.addFile("C:\\root.del", script({"title=At the root", "removefile=boot.ini"}));
     world.files.addFile("C:\\boot.ini");
     world.files.addFile("C:\\sprellow.exe");
+    world.files.erase(startMenu());
     const std::vector<std::string> before = world.files.allPaths();
+    world.files.addFile(startMenu("Remove QUOB.lnk"));
     const engine::RemovalOutcome outcome = removeAll();
 
     EXPECT_TRUE(outcome.completed);
     EXPECT_EQ(world.progress.subjects(), Strings{"At the root"});
     EXPECT_EQ(world.files.allPaths(), before);
-    EXPECT_EQ(world.log.count("DeleteFile"), 0);
-    EXPECT_EQ(world.log.count("RemoveDirectory"), 0);
+    EXPECT_EQ(world.log.count("DeleteEntry"), 2);
     EXPECT_EQ(world.log.count("ScheduleDeleteAtRestart"), 0);
     EXPECT_FALSE(keyExists(HKLM, engine::kUninstallKey));
     EXPECT_FALSE(keyExists(HKLM, engine::kProductKey));
@@ -237,15 +208,33 @@ TEST_F(RemovalRun, AMissingProgramFileIsNotScheduled) {
     layDownTwoApplications();
     world.files.deleteFile(inInstall("sprellow.exe"));
     removeAll();
-    EXPECT_TRUE(world.log.contains("DeleteFile C:\\Program Files\\Corvalune\\sprellow.exe -> 2"));
+    EXPECT_EQ(world.log.count("DeleteEntry C:\\Program Files\\Corvalune\\sprellow.exe"), 0);
     EXPECT_TRUE(world.files.scheduledForRestart().empty());
 }
 
-TEST_F(RemovalRun, AProgramFileHeldByAnotherProgramIsScheduledToo) {
+// Only the running program's own file is left to the next restart, told by
+// where both really are: another program's file that can't go now stays.
+TEST_F(RemovalRun, AFileInUseIsScheduledOnlyWhenItIsTheRunningProgram) {
     layDownTwoApplications();
     world.files.markInUse(inInstall("sprellow.exe"));
+    world.files.setShortName(installDir, "CORVAL~1");
+    world.system.setProgramFolder("C:\\Program Files\\CORVAL~1");
     removeAll();
     EXPECT_EQ(world.files.scheduledForRestart(), (Strings{inInstall("sprellow.exe"), kInstallDir}));
+
+    world.system.setProgramFolder("D:\\tools");
+    world.files.addFile("D:\\tools\\sprellow.exe");
+    world.files.addFile(inInstall("sprellow.exe"));
+    world.files.markInUse(inInstall("sprellow.exe"));
+    world.registry.setString(HKLM, engine::kProductKey, "", installDir);
+    world.registry.setString(HKLM, engine::kUninstallKey, "DisplayName", "again");
+    addScript("c.del", script({"title=C"}));
+    engine::Install again{world.platform(), world.dialog, world.list, world.progress};
+    again.Form_Load();
+    world.list.userSelectAll();
+    again.ok_Click();
+    EXPECT_EQ(world.files.scheduledForRestart().size(), 2u);
+    EXPECT_TRUE(exists(inInstall("sprellow.exe")));
 }
 
 TEST_F(RemovalRun, AVanishedScriptStopsTheRunWithItsDescription) {

@@ -260,7 +260,7 @@ TEST_F(WriteAccessTest, ExistingProbeFile) {
 TEST_F(WriteAccessTest, ANameHeldByALinkOrAFileWithOtherNamesIsLeftUntouched) {
     fs.addFile("C:\\hard\\W-r-i-t-e.acc", "payroll");
     fs.setLinkCount("C:\\hard\\W-r-i-t-e.acc", 2);
-    fs.addFile("C:\\link\\W-r-i-t-e.acc", "target", platform::FileSystem::kAttributeReparsePoint);
+    fs.addFile("C:\\link\\W-r-i-t-e.acc", "target", platform::kAttributeReparsePoint);
     fs.addFolder("C:\\dir\\W-r-i-t-e.acc");
     for (const char* folder : {"C:\\hard", "C:\\link", "C:\\dir"}) {
         EXPECT_FALSE(sysenv::WriteAccess(fs, folder)) << folder;
