@@ -20,7 +20,8 @@ void Install::findApplications() {
     // A folder that can't be listed lists nothing; one whose listing fails
     // part-way lists the scripts found before the failure.
     std::vector<std::string> names;
-    if (opened == platform::kErrorSuccess) platform_.files.listFiles(installDir_ + "\\*.del", names);
+    if (opened == platform::kErrorSuccess)
+        platform_.files.listFiles(installDir_ + "\\*.del", names);
 
     for (const std::string& name : names) {
         if (name.empty()) continue;
