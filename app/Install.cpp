@@ -1,9 +1,8 @@
 #include "app/Install.h"
 
-#include <commctrl.h>
-
 #include <vector>
 
+#include "app/CommonControls.h"
 #include "app/Module1.h"
 #include "app/frmProgress.h"
 
@@ -81,7 +80,8 @@ void Install::createControls() {
         LBS_MULTIPLESEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
         kIdList1, kFrameLeft + kListLeft, kFrameTop + kListTop, kListWidth, kListHeight,
         dialogFont_);
-    SetWindowSubclass(list1_, &Install::list1Keys, 1, reinterpret_cast<DWORD_PTR>(this));
+    CommonControls::setWindowSubclass(list1_, &Install::list1Keys, 1,
+                                      reinterpret_cast<DWORD_PTR>(this));
 }
 
 // Some list boxes (Wine's among them) don't notify a selection toggled with
@@ -89,7 +89,7 @@ void Install::createControls() {
 // selection, so running it after every key the list takes is always right.
 LRESULT CALLBACK Install::list1Keys(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                     DWORD_PTR self) {
-    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+    const LRESULT result = CommonControls::defSubclassProc(hwnd, message, wParam, lParam);
     if (message == WM_KEYDOWN || message == WM_CHAR) {
         auto* dialog = reinterpret_cast<Install*>(self);
         Module1::guarded([dialog] { dialog->List1_Click(); });

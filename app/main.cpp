@@ -2,12 +2,12 @@
 // program never comes back out of the loop: Remove and Exit end it at once.
 #include <windows.h>
 
-#include <commctrl.h>
-
+#include "app/CommonControls.h"
 #include "app/Install.h"
 #include "app/Module1.h"
 #include "app/frmBackDrop.h"
 #include "app/frmProgress.h"
+#include "platform/win32/DllSearch.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace {
@@ -23,8 +23,10 @@ struct Program {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
+    // Runs elevated from a folder that a product may have opened to users:
+    // no system library may come from there, so this goes first.
+    platform::win32::restrictDllSearch();
+    app::CommonControls::load();
 
     static Program* program = nullptr;
     app::Module1::guarded([] {

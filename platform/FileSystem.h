@@ -11,9 +11,14 @@
 
 namespace platform {
 
-// FILE_ATTRIBUTE_* bits that the deletion rules look at.
+// FILE_ATTRIBUTE_* bits that the deletion rules and the write-access probe
+// look at.
 inline constexpr std::uint32_t kAttributeDirectory = 0x10;
 inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;
+inline constexpr std::uint32_t kAttributeReadOnly = 0x1;
+inline constexpr std::uint32_t kAttributeHidden = 0x2;
+inline constexpr std::uint32_t kAttributeSystem = 0x4;
+inline constexpr std::uint32_t kAttributeDevice = 0x40;
 
 // An open file or folder; kNoFile is none.
 using FileHandle = std::uintptr_t;
@@ -104,6 +109,25 @@ public:
     virtual Status deleteEntry(FileHandle handle) = 0;
 
     virtual void closeEntry(FileHandle handle) = 0;
+
+    // ---- the write-access probe
+
+    // What stands at a name, read from a handle on the name itself: a link
+    // there is not followed (FILE_FLAG_OPEN_REPARSE_POINT).
+    struct NameFacts {
+        std::uint32_t attributes = 0;  // FILE_ATTRIBUTE_* bits
+        std::uint32_t links = 0;       // names the file has (hard links); 0: nothing read
+    };
+    using MayEmpty = bool (*)(const NameFacts& existing);
+
+    // Creates `path` as a new, empty file (CREATE_NEW) and closes it again.
+    // When the name is taken, `existing` receives what is there, and that is
+    // emptied only when `mayEmpty` approves of those facts, through the same
+    // handle they were read from, so that nothing can be put in its place in
+    // between: success. Otherwise it stays untouched: ERROR_FILE_EXISTS (80),
+    // or the refusal to open it for writing.
+    virtual Status createNewFile(const std::string& path, MayEmpty mayEmpty,
+                                 NameFacts& existing) = 0;
 };
 
 }  // namespace platform

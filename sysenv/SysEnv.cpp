@@ -30,6 +30,26 @@ std::string folderFromSystem(platform::System& system, FolderQuery query) {
     return folder;
 }
 
+using NameFacts = platform::FileSystem::NameFacts;
+
+// A file of the probe's name that an earlier probe left behind: one plain
+// file with a single name. Anything else (a link, a file that has another
+// name elsewhere, a folder) may lead to a file that is not the probe's, and
+// the probe neither empties nor deletes it.
+bool isLeftoverProbe(const NameFacts& existing) {
+    constexpr std::uint32_t kNotPlain = platform::kAttributeDirectory | platform::kAttributeDevice |
+                                        platform::kAttributeReparsePoint;
+    return existing.links == 1 && (existing.attributes & kNotPlain) == 0;
+}
+
+// A leftover is emptied as any file opened for output would be; a read-only,
+// hidden or system file would refuse that, and is left as it is.
+bool mayEmptyProbe(const NameFacts& existing) {
+    constexpr std::uint32_t kRefused =
+        platform::kAttributeReadOnly | platform::kAttributeHidden | platform::kAttributeSystem;
+    return isLeftoverProbe(existing) && (existing.attributes & kRefused) == 0;
+}
+
 }  // namespace
 
 std::string StripTerminator(std::string strString) {
@@ -96,10 +116,13 @@ std::string getProgramsFolder(platform::Registry& registry) {
 bool WriteAccess(platform::FileSystem& files, std::string strDirName) {
     AddDirSep(strDirName);
     const std::string probe = strDirName + kProbeFileName;
-    const bool created = files.createFileForOutput(probe) == platform::kErrorSuccess;
-    // Tried whether or not the create worked, and without wildcards, so a
-    // folder name holding `*` or `?` can never delete other files.
-    files.deleteFile(probe);
+    NameFacts existing;
+    const bool created =
+        files.createNewFile(probe, &mayEmptyProbe, existing) == platform::kErrorSuccess;
+    // Tried for the probe's own file and for a leftover, even one the create
+    // could not empty, but for nothing else. Without wildcards, so a folder
+    // name holding `*` or `?` can never delete other files.
+    if (created || isLeftoverProbe(existing)) files.deleteFile(probe);
     return created;
 }
 

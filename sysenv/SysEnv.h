@@ -31,7 +31,10 @@ std::string regQueryString(platform::Registry& registry, const std::string& valu
 std::string getProgramsFolder(platform::Registry& registry);
 
 // Whether a file can be created in `strDirName`, by creating and deleting
-// the probe file "W-r-i-t-e.acc" there.
+// the probe file "W-r-i-t-e.acc" there. A probe file left there earlier (a
+// plain file with one name) is emptied and deleted; a name that holds
+// anything else (a link, a file with other names, a folder) is no write
+// access, and is left untouched.
 bool WriteAccess(platform::FileSystem& files, std::string strDirName);
 
 }  // namespace sysenv

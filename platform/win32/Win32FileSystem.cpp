@@ -262,4 +262,39 @@ void Win32FileSystem::closeEntry(FileHandle handle) {
     if (handle != kNoFile) CloseHandle(reinterpret_cast<HANDLE>(handle));
 }
 
+Status Win32FileSystem::createNewFile(const std::string& path, MayEmpty mayEmpty,
+                                      NameFacts& existing) {
+    existing = NameFacts{};
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return kErrorSuccess;
+    }
+    const Status createError = lastError();
+
+    // The name is taken (or can't be created at all): open what is there
+    // itself, not what a link there leads to, for writing if it allows that,
+    // else only to read its facts; a folder opens only with backup semantics.
+    constexpr DWORD kOwnEntry = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
+    file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, kOwnEntry, nullptr);
+    const Status writeError = file == INVALID_HANDLE_VALUE ? lastError() : kErrorSuccess;
+    if (file == INVALID_HANDLE_VALUE) {
+        file = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, kOwnEntry, nullptr);
+    }
+    if (file == INVALID_HANDLE_VALUE) return createError;
+    HandleCloser closer(file);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file, &info)) return createError;
+    existing.attributes = info.dwFileAttributes;
+    existing.links = info.nNumberOfLinks;
+
+    if (writeError != kErrorSuccess) return writeError;
+    if (!mayEmpty(existing)) return kErrorFileExists;
+    // The handle is at the file's start: its end moves there.
+    return SetEndOfFile(file) ? kErrorSuccess : lastError();
+}
+
 }  // namespace platform::win32

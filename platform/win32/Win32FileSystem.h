@@ -26,6 +26,8 @@ public:
                          std::uint32_t& attributes) override;
     Status deleteEntry(FileHandle handle) override;
     void closeEntry(FileHandle handle) override;
+
+    Status createNewFile(const std::string& path, MayEmpty mayEmpty, NameFacts& existing) override;
 };
 
 }  // namespace platform::win32

@@ -524,4 +524,41 @@ std::vector<std::string> FakeFileSystem::allPaths() const {
     return paths;
 }
 
+Status FakeFileSystem::createNewFile(const std::string& path, MayEmpty mayEmpty,
+                                     NameFacts& existing) {
+    const std::string what = "CreateNewFile " + path;
+    existing = NameFacts{};
+    // The name itself: a folder link there is not followed.
+    const Folded f = fold(path, false, false);
+    if (f.error != 0) return logged(what, f.error);
+    if (isRoot(f.key)) return logged(what, platform::kErrorAccessDenied);
+    if (const Status s = checkParent(f); s != 0) return logged(what, s);
+    Entry* e = find(f.key);
+    if (e == nullptr) {
+        if (f.trailingSeparator) return logged(what, platform::kErrorInvalidName);
+        if (!folderWritable(parentKey(f.key))) return logged(what, platform::kErrorAccessDenied);
+        Entry created;
+        created.path = f.path;
+        entries_[f.key] = created;
+        linkCounts_.erase(f.key);
+        return logged(what, 0);
+    }
+
+    // The facts can always be read; writing takes a file that is neither
+    // read-only nor in use, in a folder that may be written to.
+    const auto links = linkCounts_.find(f.key);
+    existing.links = links == linkCounts_.end() ? 1 : links->second;
+    existing.attributes = reportedAttributes(*e);
+    if (e->folder || !folderWritable(parentKey(f.key)) || (e->attributes & kAttrReadOnly) != 0)
+        return logged(what, platform::kErrorAccessDenied);
+    if (e->inUse || e->runningProgram) return logged(what, platform::kErrorSharingViolation);
+    if (!mayEmpty(existing)) return logged(what, platform::kErrorFileExists);
+    e->data.clear();
+    return logged(what, 0);
+}
+
+void FakeFileSystem::setLinkCount(const std::string& path, std::uint32_t links) {
+    linkCounts_[foldOrThrow(path).key] = links;
+}
+
 }  // namespace fakes

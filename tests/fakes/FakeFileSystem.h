@@ -226,6 +226,17 @@ private:
     std::map<platform::FileHandle, OpenEntry> handles_;
     platform::FileHandle nextHandle_ = 1;
     int listingFailsAfter_ = -1;
+
+public:
+    // ---- create-new. A file has one name unless a count is set here for its
+    // path (the other names of a hard link are not modelled, only the count);
+    // a file link is a file with the reparse-point attribute (0x400).
+    platform::Status createNewFile(const std::string& path, MayEmpty mayEmpty,
+                                   NameFacts& existing) override;
+    void setLinkCount(const std::string& path, std::uint32_t links);
+
+private:
+    std::map<std::string, std::uint32_t> linkCounts_;
 };
 
 }  // namespace fakes

@@ -18,7 +18,7 @@
 //                DeleteFiles C:\prod\*.* -> 0
 //                DeleteFile C:\prod\sprellow.exe -> 5
 //                RemoveDirectory C:\prod -> 145
-//                CreateFileForOutput C:\windows\system\W-r-i-t-e.acc -> 0
+//                CreateNewFile C:\windows\system\W-r-i-t-e.acc -> 0
 //                ScheduleDeleteAtRestart C:\prod\sprellow.exe -> 0
 //   System       GetWindowsDirectory -> 10   (the value returned)
 //                GetSystemDirectory -> 17

@@ -30,7 +30,7 @@ TEST_F(Load, CentresDiscoversThenStoresTheStandardVariablesAndSetsTheCaption) {
     EXPECT_EQ(install.scriptPos(), 1);
 
     // System folder inside the Windows folder: no write probe.
-    EXPECT_EQ(world.log.count("CreateFileForOutput"), 0);
+    EXPECT_EQ(world.log.count("CreateNewFile"), 0);
     const auto& lines = world.log.lines();
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.front(), "centerForm");
@@ -72,7 +72,7 @@ TEST_F(Load, SharedWindowsWithAReadOnlySystemFolderUsesTheWindowsFolder) {
     world.files.setWritable("S:\\SHARED\\SYSTEM", false);
     install.Form_Load();
     EXPECT_EQ(var("windowsystem"), "C:\\WINDOWS\\");
-    EXPECT_EQ(world.log.count("CreateFileForOutput S:\\SHARED\\SYSTEM\\W-r-i-t-e.acc"), 1);
+    EXPECT_EQ(world.log.count("CreateNewFile S:\\SHARED\\SYSTEM\\W-r-i-t-e.acc"), 1);
 }
 
 TEST_F(Load, SharedWindowsWithAWritableSystemFolderKeepsIt) {
@@ -89,7 +89,7 @@ TEST_F(Load, FoldersDifferingInLetterCaseCountAsNotContained) {
     world.files.addFolder("C:\\WINDOWS\\SYSTEM");
     world.files.setWritable("C:\\WINDOWS\\SYSTEM", false);
     install.Form_Load();
-    EXPECT_EQ(world.log.count("CreateFileForOutput"), 1);
+    EXPECT_EQ(world.log.count("CreateNewFile"), 1);
     EXPECT_EQ(var("windowsystem"), "C:\\Windows\\");
 }
 
@@ -97,7 +97,7 @@ TEST_F(Load, AnEmptyWindowsFolderIsContainedInAnySystemFolder) {
     world.system.failWindowsFolder();
     world.system.setSystemFolder("S:\\SYSTEM");
     install.Form_Load();
-    EXPECT_EQ(world.log.count("CreateFileForOutput"), 0);
+    EXPECT_EQ(world.log.count("CreateNewFile"), 0);
     EXPECT_EQ(var("windowdirectory"), "");
     EXPECT_EQ(var("windowdrive"), "");
     EXPECT_EQ(var("msdaopath"), "\\program files\\common files\\microsoft shared\\Dao\\");

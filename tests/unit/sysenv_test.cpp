@@ -230,7 +230,7 @@ TEST_F(WriteAccessTest, WritableFolderWithOrWithoutSeparator) {
     EXPECT_TRUE(sysenv::WriteAccess(fs, "C:\\dir"));
     EXPECT_TRUE(sysenv::WriteAccess(fs, "C:\\dir\\"));
     EXPECT_EQ(fs.allPaths(), (Names{"C:\\", "C:\\dir"}));
-    EXPECT_EQ(log.lines()[0], "CreateFileForOutput C:\\dir\\W-r-i-t-e.acc -> 0");
+    EXPECT_EQ(log.lines()[0], "CreateNewFile C:\\dir\\W-r-i-t-e.acc -> 0");
     EXPECT_EQ(log.lines()[1], "DeleteFile C:\\dir\\W-r-i-t-e.acc -> 0");
 }
 
@@ -252,13 +252,30 @@ TEST_F(WriteAccessTest, ExistingProbeFile) {
     fs.addFile("C:\\rw\\w-R-I-T-E.ACC", "old");
     EXPECT_TRUE(sysenv::WriteAccess(fs, "C:\\rw"));
     EXPECT_FALSE(fs.exists("C:\\rw\\W-r-i-t-e.acc"));
+    EXPECT_TRUE(log.contains("CreateNewFile C:\\rw\\W-r-i-t-e.acc -> 0"));
+}
+
+// A name held by anything but a probe file left behind may lead to a file
+// that isn't the probe's: no write access, and nothing emptied or deleted.
+TEST_F(WriteAccessTest, ANameHeldByALinkOrAFileWithOtherNamesIsLeftUntouched) {
+    fs.addFile("C:\\hard\\W-r-i-t-e.acc", "payroll");
+    fs.setLinkCount("C:\\hard\\W-r-i-t-e.acc", 2);
+    fs.addFile("C:\\link\\W-r-i-t-e.acc", "target", platform::kAttributeReparsePoint);
+    fs.addFolder("C:\\dir\\W-r-i-t-e.acc");
+    for (const char* folder : {"C:\\hard", "C:\\link", "C:\\dir"}) {
+        EXPECT_FALSE(sysenv::WriteAccess(fs, folder)) << folder;
+    }
+    EXPECT_EQ(fs.contents("C:\\hard\\W-r-i-t-e.acc"), "payroll");
+    EXPECT_EQ(fs.contents("C:\\link\\W-r-i-t-e.acc"), "target");
+    EXPECT_TRUE(fs.isFolder("C:\\dir\\W-r-i-t-e.acc"));
+    EXPECT_FALSE(log.contains("DeleteFile"));
 }
 
 TEST_F(WriteAccessTest, EmptyFolderProbesTheCurrentDriveRoot) {
     fs.addFolder("C:\\work");
     fs.setCurrentFolder("C:\\work");
     EXPECT_TRUE(sysenv::WriteAccess(fs, ""));
-    EXPECT_EQ(log.lines()[0], "CreateFileForOutput \\W-r-i-t-e.acc -> 0");
+    EXPECT_EQ(log.lines()[0], "CreateNewFile \\W-r-i-t-e.acc -> 0");
     EXPECT_EQ(fs.deletedPaths(), Names{"C:\\W-r-i-t-e.acc"});
 }
 

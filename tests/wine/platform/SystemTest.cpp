@@ -111,6 +111,23 @@ TEST_F(WriteAccessOnWine, ReadOnlyProbeFileMeansNoAccessAndStays) {
     EXPECT_EQ(winetest::readFile(probe()), "keep");
 }
 
+// A second name of another file, or a folder, at the probe's name: no write
+// access, and the other file keeps its bytes.
+TEST_F(WriteAccessOnWine, ProbeNameThatIsAHardLinkOrAFolderIsLeftUntouched) {
+    const std::string other = scratch / "payroll.dat";
+    winetest::writeFile(other, "salaries");
+    ASSERT_TRUE(CreateHardLinkA(probe().c_str(), other.c_str(), nullptr));
+    EXPECT_FALSE(sysenv::WriteAccess(files, scratch.path()));
+    EXPECT_EQ(winetest::readFile(other), "salaries");
+    EXPECT_TRUE(exists(probe()));
+
+    ASSERT_TRUE(DeleteFileA(probe().c_str()));
+    ASSERT_TRUE(CreateDirectoryA(probe().c_str(), nullptr));
+    EXPECT_FALSE(sysenv::WriteAccess(files, scratch.path()));
+    EXPECT_TRUE(exists(probe()));
+    RemoveDirectoryA(probe().c_str());
+}
+
 TEST_F(WriteAccessOnWine, MissingFolderMeansNoAccessAndCreatesNothing) {
     const std::string missing = scratch / "absent";
     EXPECT_FALSE(sysenv::WriteAccess(files, missing));

@@ -386,6 +386,7 @@ scenario_keyboard() {
 }
 
 source "$(dirname "${BASH_SOURCE[0]}")/scenarios-deletions.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/scenarios-hardening.sh"
 
 case "${1:-}" in
   template) ui_make_template && echo "template prefix ready: $ui_template" ;;
