@@ -45,7 +45,7 @@ HFONT dialogFont() {
 }
 
 Install::Install(platform::Platform platform, frmProgress& progress)
-    : engine_(platform, *this, *this, progress) {}
+    : engine_(platform, *this, progress) {}
 
 Install::~Install() {
     if (frameFont_) DeleteObject(frameFont_);
@@ -133,12 +133,31 @@ void Install::restoreFocus() {
 
 // ---- handlers
 
-void Install::Form_Load() { engine_.Form_Load(); }
+// The run's load fills nothing of the window but its caption: the list shows
+// what discovery found, with a lone application chosen for the user.
+void Install::Form_Load() {
+    engine_.Form_Load();
+    for (const std::string& title : engine_.applications())
+        SendMessageA(list1_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title.c_str()));
+    if (engine_.firstChosenAtOnce()) SendMessageA(list1_, LB_SETSEL, TRUE, 0);
+    List1_Click();
+}
 
-void Install::List1_Click() { engine_.List1_Click(); }
+// Remove is enabled while something is selected.
+void Install::List1_Click() { EnableWindow(ok_, selectedPositions().empty() ? FALSE : TRUE); }
+
+std::vector<int> Install::selectedPositions() const {
+    const LRESULT count = SendMessageA(list1_, LB_GETSELCOUNT, 0, 0);
+    if (count <= 0) return {};
+    std::vector<int> positions(static_cast<std::size_t>(count));
+    const LRESULT got = SendMessageA(list1_, LB_GETSELITEMS, static_cast<WPARAM>(count),
+                                     reinterpret_cast<LPARAM>(positions.data()));
+    positions.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    return positions;
+}
 
 void Install::ok_Click() {
-    const engine::RemovalOutcome outcome = engine_.ok_Click();
+    const engine::RemovalOutcome outcome = engine_.ok_Click(selectedPositions());
     if (!outcome.completed) Module1::failAndEnd(outcome.message);
     Module1::messageBox(outcome.message, MB_OK | MB_ICONINFORMATION, Module1::programTitle);
     Module1::endAtOnce();
@@ -201,40 +220,8 @@ void Install::centerForm() { Module1::centerForm(hwnd_); }
 
 void Install::setCaption(const std::string& caption) { SetWindowTextA(hwnd_, caption.c_str()); }
 
-void Install::setRemoveEnabled(bool enabled) { EnableWindow(ok_, enabled ? TRUE : FALSE); }
-
 void Install::hide() { ShowWindow(hwnd_, SW_HIDE); }
 
 void Install::processPendingEvents() { Module1::processPendingEvents(); }
-
-// ---- engine::ApplicationList
-
-void Install::append(const std::string& title) {
-    SendMessageA(list1_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title.c_str()));
-}
-
-int Install::count() const { return static_cast<int>(SendMessageA(list1_, LB_GETCOUNT, 0, 0)); }
-
-bool Install::isSelected(int index) const {
-    return SendMessageA(list1_, LB_GETSEL, static_cast<WPARAM>(index), 0) > 0;
-}
-
-int Install::selectedCount() const {
-    const LRESULT n = SendMessageA(list1_, LB_GETSELCOUNT, 0, 0);
-    return n > 0 ? static_cast<int>(n) : 0;
-}
-
-void Install::select(int index) {
-    SendMessageA(list1_, LB_SETSEL, TRUE, static_cast<LPARAM>(index));
-}
-
-std::string Install::text(int index) const {
-    const LRESULT length = SendMessageA(list1_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length <= 0) return {};
-    std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
-    const LRESULT got = SendMessageA(list1_, LB_GETTEXT, static_cast<WPARAM>(index),
-                                     reinterpret_cast<LPARAM>(buffer.data()));
-    return got > 0 ? std::string(buffer.data(), static_cast<size_t>(got)) : std::string();
-}
 
 }  // namespace app

@@ -1,11 +1,13 @@
 // The main dialog `Install`: the framed list of applications and the Remove
-// and Exit buttons. It owns the run's state (engine::Install) and is the
-// window side of it: the list box, the caption, the Remove button's state.
+// and Exit buttons. It owns the run (engine::Install) and is its window
+// side: it lists the applications the run found, keeps Remove enabled while
+// one is selected, and hands the chosen list positions to Remove.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "app/Window.h"
 #include "engine/Install.h"
@@ -16,7 +18,7 @@ namespace app {
 
 class frmProgress;
 
-class Install final : public Window, public engine::DialogView, public engine::ApplicationList {
+class Install final : public Window, public engine::DialogView {
 public:
     Install(platform::Platform platform, frmProgress& progress);
     ~Install() override;
@@ -43,17 +45,8 @@ public:
     // ---- engine::DialogView
     void centerForm() override;
     void setCaption(const std::string& caption) override;
-    void setRemoveEnabled(bool enabled) override;
     void hide() override;
     void processPendingEvents() override;
-
-    // ---- engine::ApplicationList: List1
-    void append(const std::string& title) override;
-    int count() const override;
-    bool isSelected(int index) const override;
-    int selectedCount() const override;
-    void select(int index) override;
-    std::string text(int index) const override;
 
     // Control identifiers; none is IDOK or IDCANCEL, so Enter and Escape
     // press nothing: neither button is the default or the cancel button.
@@ -66,6 +59,8 @@ protected:
 
 private:
     void createControls();
+    // The list positions of List1's selected entries, in list order.
+    std::vector<int> selectedPositions() const;
     static LRESULT CALLBACK list1Keys(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR self);
     HWND createControl(const char* className, const char* text, DWORD style, int id, int left,

@@ -1,93 +1,61 @@
-// Deleting files and folders where they really are. A path can reach the
-// same place under several spellings (short 8.3 names, doubled separators)
-// and through folder links that lead anywhere on the machine, so before
-// anything is deleted it is opened, the system is asked where the opened
-// object really lies, and it is deleted through that same handle only when
-// that lies inside a folder the product owns. The owned folders (the install
-// folder and the product's Start-menu folder) are held open for the whole
-// run, so that neither can be swapped for a link while it goes on.
+// What a run deletes, and the guard over it: the handlers of `removefile`
+// and `removekey` lines, folder removal, and the registry keys deleted
+// outright. Files and folders go only where the deletion rules say they
+// really lie inside the product; nothing here reports a failed deletion.
 #pragma once
 
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "engine/PathGuard.h"
-#include "platform/FileSystem.h"
+#include "engine/DeletionRules.h"
+#include "engine/Script.h"
+#include "engine/VariableTable.h"
+#include "platform/Platform.h"
 
 namespace engine {
 
-// A deletion the rules refused: what was asked and why not.
-struct Refusal {
-    std::string path;
-    std::string reason;
-};
+inline constexpr const char* kStartMenuFolderName = "CORVALUNE quob Demo";
 
-class Deletions {
+class Deletions final : public ScriptActions {
 public:
-    Deletions(platform::FileSystem& files, const GuardFolders& folders);
-    ~Deletions();
-    Deletions(const Deletions&) = delete;
-    Deletions& operator=(const Deletions&) = delete;
+    // `installDir` is the run's install directory, read at each deletion.
+    Deletions(platform::Platform platform, const VariableTable& variables,
+              const std::string& installDir);
 
-    // Whether the install folder serves as the base of deletions, and why
-    // not: its written form and its real location are both judged.
-    const Verdict& installDirVerdict() const { return install_.verdict; }
-    const Verdict& startMenuVerdict() const { return startMenu_.verdict; }
-    const PathGuard& guard() const { return guard_; }
+    // Whether deletions of files and folders may happen at all: no "can't
+    // delete" marker in the program's own folder. Worked out once, at the
+    // first deletion of the run.
+    bool deletionAllowed();
 
-    // The files that match `pattern` (wildcards in its last component only)
-    // and lie inside the install folder.
-    void deleteFiles(const std::string& pattern);
+    void removeFileEntry() override;
+    void removeKeyEntry() override;
+    // The files directly in the folder, then the folder if that left it empty.
+    void removeFolder(const std::string& folder, Reach reach = Reach::Inside);
 
-    // The files directly in `folder`, then the folder if that left it empty.
-    void removeFolder(const std::string& folder, Reach reach);
+    // Opens `keyPath` below `root`, reads its default value into
+    // `defaultValue` when asked, deletes the key and closes it. An empty or
+    // rooted name would name the root itself: nothing is opened. Gives
+    // whether the key was deleted.
+    bool deleteKey(platform::HKey root, const std::string& keyPath,
+                   std::string* defaultValue = nullptr);
 
-    // Deletes one file inside the install folder; gives the system's answer
-    // and, through `runningProgram`, whether the file is the running
-    // program's own (compared by where both really are).
-    platform::Status deleteFile(const std::string& path, const std::string& programFile,
-                                bool& runningProgram);
+    // The rules of this run, set up at its first use and holding the owned
+    // folders open until endRun.
+    DeletionRules& rules();
+    void endRun() { rules_.reset(); }
 
-    // The long name of what `path` names (its last component as the system
-    // stores it), or the last component as written when it can't be opened.
-    std::string realName(const std::string& path);
-
-    // Let go of the hold on an owned folder, just before the clean-up
-    // removes that folder itself.
-    void releaseInstallDir() { release(install_); }
-    void releaseStartMenu() { release(startMenu_); }
-
-    const std::vector<Refusal>& refusals() const { return refusals_; }
-    void refuse(const std::string& path, const std::string& reason);
+    // Whether a file-type key went in this run: Explorer must be told.
+    bool fileTypeKeyDeleted() const { return fileTypeKeyDeleted_; }
 
 private:
-    struct Owned {
-        std::string written;
-        std::optional<CanonicalPath> real;
-        platform::FileHandle held = platform::kNoFile;
-        Verdict verdict;
-    };
+    platform::Platform platform_;
+    const VariableTable& variables_;
+    const std::string& installDir_;
 
-    void holdOwned(Owned& owned, const std::string& what);
-    void release(Owned& owned);
-    // Whether something really at `real` may go: strictly inside `within`
-    // (or either owned folder when that is null), or one of them itself.
-    Verdict judge(const CanonicalPath& real, Reach reach, const Owned* within) const;
-    // Opens `path` (for deletion, or only to look) and judges where it
-    // really is; gives the open handle, or kNoFile when it is not there or
-    // was refused.
-    platform::FileHandle openChecked(const std::string& path, Reach reach, const Owned* within,
-                                     bool folder, platform::OpenFor purpose,
-                                     platform::Status* openStatus = nullptr);
-    void deleteChecked(const std::string& path, const Owned* within);
-    std::optional<CanonicalPath> whereIs(const std::string& path);
-
-    platform::FileSystem& files_;
-    PathGuard guard_;
-    Owned install_;
-    Owned startMenu_;
-    std::vector<Refusal> refusals_;
+    bool guardWorkedOut_ = false;
+    bool guardAllows_ = false;
+    bool fileTypeKeyDeleted_ = false;
+    std::optional<DeletionRules> rules_;
 };
 
 }  // namespace engine

@@ -1,114 +1,166 @@
-// The run's state owner: construction, and the script reader and interpreter.
 #include "engine/Install.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <limits>
+
+#include "sysenv/SysEnv.h"
 
 namespace engine {
 
-namespace {
+Install::Install(platform::Platform platform, DialogView& dialog, ProgressView& progress)
+    : platform_(platform), dialog_(dialog), progress_(progress) {}
 
-// A value is cut to this many characters before it is decoded.
-constexpr std::size_t kMaxValueLength = 999;
+// ---- the main dialog's load: discovery, then the standard variables
 
-std::string without(std::string text, char unwanted) {
-    text.erase(std::remove(text.begin(), text.end(), unwanted), text.end());
-    return text;
+void Install::Form_Load() {
+    dialog_.centerForm();
+    findApplications();
+
+    // Only the first row that discovery stored stays live; the rest of the
+    // table is left to the scripts of the removal run.
+    variables_.setVariableCount(1);
+
+    const std::string windowsFolder = sysenv::GetWindowsDir(platform_.system);
+    std::string systemFolder = sysenv::GetWindowsSysDir(platform_.system);
+    // A System folder outside the Windows folder belongs to a shared Windows
+    // installation, often on a read-only network drive: scripts then get the
+    // Windows folder unless the System folder can be written to.
+    if (systemFolder.find(windowsFolder) == std::string::npos &&
+        !sysenv::WriteAccess(platform_.files, systemFolder))
+        systemFolder = windowsFolder;
+
+    setVariableValue("windowdirectory", windowsFolder);
+    setVariableValue("windowDrive", windowsFolder.substr(0, 2));
+    setVariableValue("msDAOPath", getVariableValue("windowdrive") +
+                                      "\\program files\\common files\\microsoft shared\\Dao\\");
+    setVariableValue("windowSystem", systemFolder);
+    setVariableValue("windowMenuPrograms", sysenv::getProgramsFolder(platform_.registry));
+    script_.rewind();
+    setVariableValue("installtitle", kInstallTitle);
+
+    dialog_.setCaption(getVariableValue("installtitle"));
 }
 
-}  // namespace
+// ---- discovery: the product's removal scripts and their titles
 
-Install::Install(platform::Platform platform, DialogView& dialog, ApplicationList& list,
-                 ProgressView& progress)
-    : platform_(platform), dialog_(dialog), list_(list), progress_(progress) {}
+void Install::findApplications() {
+    appCount_ = 0;
+    scriptNames_.assign(1, std::string());
+    titles_.clear();
 
-// Scripts are read byte for byte: one byte is one character, whatever the code
-// page, so scriptLen and the buffer count the same units.
-void Install::readWholeFile(const std::string& fileName) {
-    scriptPos_ = 1;
-    // Always a separator, even when installDir already ends in one: the
-    // installer wrote the folder without it and the file system accepts both.
-    const std::string path = installDir_ + "\\" + fileName;
+    platform::HKey key = 0;
+    const platform::Status opened = platform_.registry.openKey(
+        platform::kHkeyLocalMachine, kProductKey, 0, platform::kKeyAllAccess, key);
+    // A failed open leaves the handle 0, which reads as no value at all.
+    installDir_ = sysenv::regQueryString(platform_.registry, "", key);
+    if (opened == platform::kErrorSuccess) platform_.registry.closeKey(key);
 
-    std::string contents;
-    std::uint64_t length = 0;
-    const platform::Status status =
-        platform_.files.readWholeFile(path, kMaxScriptLength, contents, length);
-    if (status != platform::kErrorSuccess) throw Failure(FailureKind::FileNotFound, path);
-    // Too long for a 16-bit length: nothing was read and the previous script
-    // stays in the buffer.
-    if (length > static_cast<std::uint64_t>(kMaxScriptLength))
-        throw Failure(FailureKind::Overflow, path);
+    // A folder that can't be listed lists nothing; one whose listing fails
+    // part-way lists the scripts found before the failure.
+    std::vector<std::string> names;
+    if (opened == platform::kErrorSuccess)
+        platform_.files.listFiles(installDir_ + "\\*.del", names);
 
-    scriptLen_ = toInt16(static_cast<long long>(length));
-    const std::size_t kept = std::min(contents.size(), scriptText_.size());
-    std::copy_n(contents.begin(), kept, scriptText_.begin());
-    std::fill(scriptText_.begin() + static_cast<std::ptrdiff_t>(kept), scriptText_.end(), ' ');
-}
-
-// Positions are 1-based. scriptPos_ is an int so that the step past the last
-// line of a file of 32,766 or 32,767 bytes (up to scriptLen + 2) ends
-// processing normally instead of overflowing.
-std::string Install::nextScriptLine() {
-    const int bufferSize = static_cast<int>(scriptText_.size());
-    std::string line;
-    std::size_t cr = std::string::npos;
-    if (scriptPos_ >= 1 && scriptPos_ <= bufferSize)
-        cr = scriptText_.find('\r', static_cast<std::size_t>(scriptPos_ - 1));
-
-    if (cr != std::string::npos) {
-        line = scriptText_.substr(static_cast<std::size_t>(scriptPos_ - 1),
-                                  cr - static_cast<std::size_t>(scriptPos_ - 1));
-    } else if (scriptPos_ >= 1 && scriptPos_ <= bufferSize) {
-        // The last line runs to the end of the file, cut at the end of the buffer.
-        const int count = std::min(scriptLen_ - scriptPos_ + 1, bufferSize - scriptPos_ + 1);
-        if (count > 0)
-            line = scriptText_.substr(static_cast<std::size_t>(scriptPos_ - 1),
-                                      static_cast<std::size_t>(count));
-    }
-    // The character after the carriage return is skipped unread. processScript
-    // stops long before this limit; only endless direct calls could reach it.
-    if (scriptPos_ > std::numeric_limits<int>::max() - kScriptBufferSize - 2)
-        throw Failure(FailureKind::Overflow, "script position");
-    scriptPos_ += static_cast<int>(line.size()) + 2;
-    return line;
-}
-
-void Install::processScript(bool actionsEnabled) {
-    do {
-        processScriptLine(nextScriptLine(), actionsEnabled);
-    } while (scriptPos_ <= scriptLen_);
-}
-
-// The value is decoded in full and stored before a handler runs, so a line
-// that fails stores nothing and triggers nothing.
-void Install::processScriptLine(const std::string& line, bool actionsEnabled) {
-    if (line.find('=') == std::string::npos) return;
-    const std::string key = VariableTable::lowerCase(scriptLineKey(line));
-    const std::string value = scriptLineValue(line);
-    setVariableValue(key, value);
-    if (key == "removefile") {
-        if (actionsEnabled) removeFileEntry();
-    } else if (key == "removekey") {
-        if (actionsEnabled) removeKeyEntry();
+    for (const std::string& name : names) {
+        if (name.empty()) continue;
+        // The count is 16-bit: scripts past the last position can't be listed.
+        if (appCount_ == std::numeric_limits<Int16>::max()) break;
+        std::string title;
+        try {
+            title = scriptTitle(name);
+        } catch (const Failure&) {
+            // A script whose title can't be read takes no position, so list
+            // entry k keeps belonging to the script at position k + 1.
+            continue;
+        }
+        appCount_ = add16(appCount_, 1);
+        scriptNames_.push_back(name);
+        titles_.push_back(title);
     }
 }
 
-// The text before the first '='; a line without one is all key.
-std::string Install::scriptLineKey(const std::string& line) {
-    return line.substr(0, line.find('='));
+std::string Install::scriptTitle(const std::string& name) {
+    loadScript(name);
+    script_.processScript(false);
+    return getVariableValue("title");
 }
 
-std::string Install::scriptLineValue(const std::string& line) const {
-    const std::size_t eq = line.find('=');
-    if (eq == std::string::npos) return {};
-    const std::string raw = line.substr(eq + 1, kMaxValueLength);
-    return expandVariables(stripAmpersands(stripQuotes(raw)));
+// Always a separator, even when the install directory already ends in one:
+// the installer wrote the folder without it and the file system takes both.
+void Install::loadScript(const std::string& name) {
+    script_.readWholeFile(installDir_ + "\\" + name);
 }
 
-std::string Install::stripQuotes(const std::string& text) { return without(text, '"'); }
+// ---- Remove
 
-std::string Install::stripAmpersands(const std::string& text) { return without(text, '&'); }
+// The scripts run without failure trapping: a script that can't be loaded or
+// interpreted stops the run where it stands, and what was deleted before it
+// stays deleted. The failure comes back as the outcome for the dialog to show.
+RemovalOutcome Install::ok_Click(const std::vector<int>& chosen) {
+    std::vector<int> positions = chosen;
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+
+    RemovalOutcome outcome;
+    try {
+        dialog_.hide();
+        Int16 selected = 0;
+        for (const int p : positions) {
+            if (p < 0 || p >= appCount_) throw Failure(FailureKind::OutOfRange);
+            selected = add16(selected, 1);
+            progress_.removing(titles_[static_cast<std::size_t>(p)]);
+            progress_.show();
+            dialog_.processPendingEvents();
+            loadScript(scriptNames_[static_cast<std::size_t>(p) + 1]);
+            script_.processScript(true);
+        }
+        // A Remove that removed nothing leaves the product alone.
+        if (selected > 0 && selected == appCount_ && deletions_.deletionAllowed()) removeProduct();
+        progress_.close();
+        outcome.completed = true;
+        outcome.message = kClosingMessage;
+    } catch (const Failure& failure) {
+        outcome.completed = false;
+        outcome.message = failure.description();
+    }
+    // The owned folders are held for the run alone.
+    deletions_.endRun();
+    // Explorer keeps showing icons and "Open with" entries of deleted file
+    // types until it is told, also when a later script stopped the run.
+    if (deletions_.fileTypeKeyDeleted()) platform_.shell.notifyAssociationsChanged();
+    return outcome;
+}
+
+// The product clean-up, in its fixed order. Nothing in it fails: a step that
+// can't be done is passed over and the next one runs.
+void Install::removeProduct() {
+    DeletionRules& rules = deletions_.rules();
+    // Without a usable install directory every path below would start at the
+    // root of the current drive (or at a system folder): the install folder's
+    // steps are skipped, the Start-menu folder and the registry steps run.
+    const bool installDirUsable = rules.installDirVerdict().allowed();
+    if (installDirUsable) {
+        const std::string programFile =
+            installDir_ + "\\" + platform_.system.programName() + ".exe";
+        bool running = false;
+        rules.deleteFile(programFile, platform_.system.programFile(), running);
+        if (running) {
+            // The running uninstaller can't delete itself: Windows removes it
+            // and then the emptied install folder at the next restart.
+            platform_.files.scheduleDeleteAtRestart(programFile);
+            platform_.files.scheduleDeleteAtRestart(installDir_);
+        }
+    }
+    rules.releaseStartMenu();
+    deletions_.removeFolder(
+        sysenv::getProgramsFolder(platform_.registry) + "\\" + kStartMenuFolderName,
+        Reach::OwnedFolder);
+    if (installDirUsable) {
+        rules.releaseInstallDir();
+        deletions_.removeFolder(installDir_, Reach::OwnedFolder);
+    }
+    deletions_.deleteKey(platform::kHkeyLocalMachine, kUninstallKey);
+    deletions_.deleteKey(platform::kHkeyLocalMachine, kProductKey);
+}
 
 }  // namespace engine

@@ -1,15 +1,16 @@
-// The state of one run of the uninstaller and the operations on it: the
-// variable table, the script reader, the application list, the deletion
-// guard, and the load, discovery and removal steps of the main dialog. The
-// dialog window owns one of these and forwards its events to it.
+// One run of the uninstaller: the main dialog's load (discovery and the
+// standard variables) and Remove (the chosen scripts, then the product
+// clean-up). It owns the run's state: the variable table, the script reader
+// and the deletions. The dialog window shows what discovery found and hands
+// back the positions the user chose.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/Deletions.h"
 #include "engine/Int16.h"
+#include "engine/Script.h"
 #include "engine/VariableTable.h"
 #include "engine/Views.h"
 #include "platform/Platform.h"
@@ -30,11 +31,7 @@ inline constexpr const char* kClosingMessage = "Application removal completed su
 
 class Install {
 public:
-    static constexpr int kScriptBufferSize = 9000;
-    static constexpr long long kMaxScriptLength = 32767;
-
-    Install(platform::Platform platform, DialogView& dialog, ApplicationList& list,
-            ProgressView& progress);
+    Install(platform::Platform platform, DialogView& dialog, ProgressView& progress);
 
     // ---- variable table
     std::string getVariableValue(const std::string& whatVar) const {
@@ -43,81 +40,46 @@ public:
     void setVariableValue(const std::string& name, const std::string& value) {
         variables_.setVariableValue(name, value);
     }
-    std::string expandVariables(const std::string& text) const {
-        return variables_.expandVariables(text);
-    }
     VariableTable& variables() { return variables_; }
-
-    // ---- script reader and interpreter
-    void readWholeFile(const std::string& fileName);
-    void processScript(bool actionsEnabled);
-    void processScriptLine(const std::string& line, bool actionsEnabled);
-    std::string nextScriptLine();
-    static std::string scriptLineKey(const std::string& line);
-    std::string scriptLineValue(const std::string& line) const;
-    static std::string stripQuotes(const std::string& text);
-    static std::string stripAmpersands(const std::string& text);
-
-    const std::string& scriptText() const { return scriptText_; }
-    int scriptPos() const { return scriptPos_; }
-    Int16 scriptLen() const { return scriptLen_; }
-
-    // ---- discovery
-    void findApplications();
-    std::string scriptTitle(const std::string& name);
-    void List1_Click();
-
-    const std::string& installDir() const { return installDir_; }
-    // Discovery sets the install directory from the product key; tests and
-    // the fuzzer set it directly to read scripts without a discovery run.
-    void setInstallDir(const std::string& dir) { installDir_ = dir; }
-    // Script file names; position 0 is never used, entry k of the list
-    // belongs to position k + 1.
-    const std::vector<std::string>& scriptNames() const { return scriptNames_; }
-    Int16 appCount() const { return appCount_; }
 
     // ---- the main dialog's load
     void Form_Load();
 
-    // ---- deletions
-    bool deletionAllowed();
-    void removeFileEntry();
-    void removeKeyEntry();
-    void removeFolder(const std::string& folder, Reach reach = Reach::Inside);
-    // The deletion rules of this run, set up at its first deletion.
-    Deletions& deletions();
+    // ---- discovery
+    void findApplications();
+    // The applications found, in list order: entry k runs the script at
+    // position k + 1 of scriptNames.
+    const std::vector<std::string>& applications() const { return titles_; }
+    // Whether the list starts with its one entry chosen for the user.
+    bool firstChosenAtOnce() const { return appCount_ == 1; }
+    const std::string& installDir() const { return installDir_; }
+    // Script file names; position 0 is never used.
+    const std::vector<std::string>& scriptNames() const { return scriptNames_; }
+    Int16 appCount() const { return appCount_; }
 
-    // ---- Remove
-    RemovalOutcome ok_Click();
+    // ---- Remove: the chosen list positions, in list order.
+    RemovalOutcome ok_Click(const std::vector<int>& chosen);
+
+    Script& script() { return script_; }
+    Deletions& deletions() { return deletions_; }
 
 private:
+    std::string scriptTitle(const std::string& name);
+    void loadScript(const std::string& name);
+    void removeProduct();
+
     platform::Platform platform_;
     DialogView& dialog_;
-    ApplicationList& list_;
     ProgressView& progress_;
 
     VariableTable variables_;
-
-    std::string scriptText_ = std::string(kScriptBufferSize, ' ');
-    int scriptPos_ = 1;  // see nextScriptLine: wider than 16 bits on purpose
-    Int16 scriptLen_ = 0;
-
     std::string installDir_;
     std::vector<std::string> scriptNames_ = std::vector<std::string>(1);
+    std::vector<std::string> titles_;
     Int16 appCount_ = 0;
 
-    bool guardWorkedOut_ = false;
-    bool guardAllows_ = false;
-
-    bool fileTypeKeyDeleted_ = false;  // tells the shell after the run
-
-    // What deletions may reach; worked out at the first deletion, once
-    // discovery has fixed the install directory, and holding the owned
-    // folders open until the run ends.
-    std::optional<Deletions> deletions_;
-
-    void removeProduct();
-    void deleteLocalMachineKey(const std::string& keyPath);
+    Deletions deletions_{platform_, variables_, installDir_};
+    Script script_{platform_.files, variables_, deletions_};
 };
 
 }  // namespace engine

@@ -12,41 +12,6 @@
 
 namespace fakes {
 
-// The multi-selection list `List1`. Entries keep the order they were added
-// in. An index outside the list throws std::out_of_range, as a list box's
-// index property raises an error.
-class FakeApplicationList : public engine::ApplicationList {
-public:
-    FakeApplicationList();
-    explicit FakeApplicationList(OperationLog& log);
-
-    void append(const std::string& title) override;
-    int count() const override;
-    bool isSelected(int index) const override;
-    int selectedCount() const override;
-    void select(int index) override;
-    std::string text(int index) const override;
-
-    // What a user does with the mouse: selects or deselects one entry (not
-    // logged; the test calls the click handler itself).
-    void userSelect(int index, bool selected = true);
-    void userSelectAll();
-
-    std::vector<std::string> items() const;
-    std::vector<int> selectedIndices() const;
-
-private:
-    struct Item {
-        std::string title;
-        bool selected = false;
-    };
-    const Item& at(int index) const;
-
-    OperationLog ownLog_;
-    OperationLog* log_;
-    std::vector<Item> items_;
-};
-
 // The main dialog `Install`.
 class FakeDialogView : public engine::DialogView {
 public:
@@ -55,7 +20,6 @@ public:
 
     void centerForm() override;
     void setCaption(const std::string& caption) override;
-    void setRemoveEnabled(bool enabled) override;
     void hide() override;
     void processPendingEvents() override;
 
@@ -64,7 +28,6 @@ public:
     void onEvents(std::function<void()> handler) { onEvents_ = std::move(handler); }
 
     const std::string& caption() const { return caption_; }
-    bool removeEnabled() const { return removeEnabled_; }
     bool hidden() const { return hidden_; }
     int centerCount() const { return centered_; }
     int eventsCount() const { return events_; }
@@ -73,7 +36,6 @@ private:
     OperationLog ownLog_;
     OperationLog* log_;
     std::string caption_;
-    bool removeEnabled_ = false;
     bool hidden_ = false;
     int centered_ = 0;
     int events_ = 0;

@@ -18,7 +18,6 @@ struct FakeWorld {
     FakeSystem system{log};
     FakeShell shell{log};
     FakeDialogView dialog{log};
-    FakeApplicationList list{log};
     FakeProgressView progress{log};
 
     platform::Platform platform() { return platform::Platform{registry, files, system, shell}; }

@@ -20,14 +20,18 @@
 //                RemoveDirectory C:\prod -> 145
 //                CreateNewFile C:\windows\system\W-r-i-t-e.acc -> 0
 //                ScheduleDeleteAtRestart C:\prod\sprellow.exe -> 0
+//                GetAttributes C:\prod\Data -> 0
+//                FindEntries C:\prod\*.* -> 0
+//                OpenEntry C:\prod\a.txt -> 0
+//                DeleteEntry C:\prod\a.txt -> 0   (the stored path of what the
+//                handle opened; it goes when the handle is closed)
 //   System       GetWindowsDirectory -> 10   (the value returned)
 //                GetSystemDirectory -> 17
 //                GetDriveType C:\ -> 3
 //                programFolder -> C:\prod
 //                programName -> sprellow
 //   Shell        SHChangeNotify
-//   Dialog       centerForm | caption <text> | remove enabled 0|1 | hide | events
-//   List         list append <title> | list select <index>
+//   Dialog       centerForm | caption <text> | hide | events
 //   Progress     removing <subject> | progress show | progress close
 #pragma once
 

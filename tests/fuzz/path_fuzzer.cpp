@@ -125,10 +125,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string script = "title=Fuzz\r\n" + splitInput(input, world);
     const std::string realInstall = spelling.real;
     if (!realInstall.empty()) world.files.addFile(realInstall + "\\fuzz.del", script);
-    engine::Install install(world.platform(), world.dialog, world.list, world.progress);
+    engine::Install install(world.platform(), world.dialog, world.progress);
     install.Form_Load();
-    world.list.userSelectAll();
-    install.ok_Click();
+    install.ok_Click(every(install));
 
     for (const std::string& path : world.files.deletedPaths()) {
         const bool inInstall = !realInstall.empty() && fuzzing::within(path, realInstall);

@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     fakes::FakeWorld world;
     layDownMachine(world, script);
-    engine::Install install(world.platform(), world.dialog, world.list, world.progress);
+    engine::Install install(world.platform(), world.dialog, world.progress);
 
     // Discovery (actions off) and the standard variables; discovery traps the
     // failures of the scripts it reads.
@@ -83,8 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The removal run of this script, actions on.
     try {
         install.readWholeFile("fuzz.del");
-        install.processScript(true);
-        check(install.scriptPos() > install.scriptLen(), "processing ended early");
+        install.script().processScript(true);
+        check(install.script().scriptPos() > install.script().scriptLen(),
+              "processing ended early");
     } catch (const engine::Failure&) {
         // The typed failure is the expected way for bad input to end.
     }
@@ -92,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(install.variables().variableCount() >= 0 &&
               install.variables().variableCount() <= engine::VariableTable::kRows,
           "variable count outside the table");
-    check(install.scriptText().size() == engine::Install::kScriptBufferSize,
+    check(install.script().scriptText().size() == engine::Script::kBufferSize,
           "script buffer changed size");
     for (const std::string& path : world.files.deletedPaths())
         check(ownedByProduct(path), "a file outside the product was deleted");

@@ -6,6 +6,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "engine/Install.h"
 #include "tests/fakes/Fakes.h"
@@ -27,10 +28,17 @@ inline std::string script(std::initializer_list<std::string> lines) {
     return text;
 }
 
+// Every list position of a run's applications: what Select All chooses.
+inline std::vector<int> every(const engine::Install& run) {
+    std::vector<int> positions;
+    for (int k = 0; k < run.appCount(); ++k) positions.push_back(k);
+    return positions;
+}
+
 class ProductTest : public ::testing::Test {
 protected:
     fakes::FakeWorld world;
-    engine::Install install{world.platform(), world.dialog, world.list, world.progress};
+    engine::Install install{world.platform(), world.dialog, world.progress};
     std::string installDir = kInstallDir;
 
     // The product key with its install directory, the uninstall entry, the
@@ -75,11 +83,11 @@ protected:
     // does: the value is stored first, then the handler reads it back.
     void removeFile(const std::string& value) {
         install.setVariableValue("removefile", value);
-        install.removeFileEntry();
+        install.deletions().removeFileEntry();
     }
     void removeKey(const std::string& value) {
         install.setVariableValue("removekey", value);
-        install.removeKeyEntry();
+        install.deletions().removeKeyEntry();
     }
 };
 

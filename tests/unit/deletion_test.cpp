@@ -21,11 +21,11 @@ TEST_F(Deletion, AnEmptyMarkerFileTurnsEveryDeletionOffForTheWholeRun) {
     world.files.addFile(inInstall("a.txt"));
     world.files.addFolder(inInstall("empty"));
     removeFile("a.txt");
-    install.removeFolder(inInstall("empty"));
+    install.deletions().removeFolder(inInstall("empty"));
     // Deleting the marker later changes nothing: the answer is kept.
     world.files.deleteFile(inInstall("can't delete"));
     removeFile("a.txt");
-    EXPECT_FALSE(install.deletionAllowed());
+    EXPECT_FALSE(install.deletions().deletionAllowed());
     EXPECT_TRUE(exists(inInstall("a.txt")));
     EXPECT_TRUE(exists(inInstall("empty")));
     EXPECT_EQ(world.log.count("FileLength"), 1);
@@ -49,14 +49,14 @@ TEST_F(Deletion, AFolderNamedLikeTheMarkerCountsAsTheMarker) {
     world.files.addFolder(inInstall("can't delete"));
     world.files.addFile(inInstall("a.txt"));
     removeFile("a.txt");
-    EXPECT_FALSE(install.deletionAllowed());
+    EXPECT_FALSE(install.deletions().deletionAllowed());
     EXPECT_TRUE(exists(inInstall("a.txt")));
 }
 
 TEST_F(Deletion, TheMarkerIsLookedForInTheProgramsOwnFolder) {
     world.system.setProgramFolder("D:\\tools");
     world.files.addFile("D:\\tools\\can't delete");
-    EXPECT_FALSE(install.deletionAllowed());
+    EXPECT_FALSE(install.deletions().deletionAllowed());
 }
 
 TEST_F(Deletion, ValuesWithAndWithoutALeadingSeparatorNameTheSameFile) {
@@ -106,7 +106,7 @@ TEST_F(Deletion, ValuesThatReachOutsideTheInstallDirectoryDeleteNothing) {
         removeFile(value);
     // Built from a standard variable, as a script would write it.
     install.setVariableValue("windowsystem", "C:\\WINDOWS\\SYSTEM\\");
-    removeFile(install.expandVariables("$windowsystem$kernel.dll"));
+    removeFile(install.variables().expandVariables("$windowsystem$kernel.dll"));
     EXPECT_EQ(world.log.count("DeleteEntry"), 0);
     EXPECT_TRUE(exists("C:\\WINDOWS\\SYSTEM\\kernel.dll"));
     EXPECT_TRUE(exists("C:\\Program Files\\other.txt"));
@@ -114,7 +114,8 @@ TEST_F(Deletion, ValuesThatReachOutsideTheInstallDirectoryDeleteNothing) {
 }
 
 TEST_F(Deletion, AnEmptyInstallDirectoryDeletesNothing) {
-    install.setInstallDir("");
+    world.registry.setString(HKLM, engine::kProductKey, "", "");
+    install.findApplications();
     world.files.addFile("C:\\a.txt");
     world.files.addFile("C:\\boot.ini");
     removeFile("a.txt");
@@ -129,7 +130,7 @@ TEST_F(Deletion, AFolderLosesItsFilesButKeepsItsSubfolders) {
     world.files.addFile(inInstall("app\\a.exe"));
     world.files.addFile(inInstall("app\\noext"));
     world.files.addFile(inInstall("app\\sub\\b.dat"));
-    install.removeFolder(inInstall("app"));
+    install.deletions().removeFolder(inInstall("app"));
     EXPECT_FALSE(exists(inInstall("app\\a.exe")));
     EXPECT_FALSE(exists(inInstall("app\\noext")));
     EXPECT_TRUE(exists(inInstall("app\\sub\\b.dat")));
@@ -139,9 +140,9 @@ TEST_F(Deletion, AFolderLosesItsFilesButKeepsItsSubfolders) {
 TEST_F(Deletion, AnEmptiedFolderIsRemovedAndAMissingOneIsNoMatter) {
     world.files.addFile(inInstall("app\\a.exe"));
     world.files.addFolder(inInstall("empty"));
-    install.removeFolder(inInstall("app"));
-    install.removeFolder(inInstall("empty"));
-    install.removeFolder(inInstall("missing"));
+    install.deletions().removeFolder(inInstall("app"));
+    install.deletions().removeFolder(inInstall("empty"));
+    install.deletions().removeFolder(inInstall("missing"));
     EXPECT_FALSE(exists(inInstall("app")));
     EXPECT_FALSE(exists(inInstall("empty")));
     EXPECT_EQ(world.log.only({"DeleteEntry"}),
@@ -158,11 +159,11 @@ TEST_F(Deletion, TheOwnedFoldersThemselvesAreNoApplicationsFolder) {
     world.files.addFile(startMenu("Remove QUOB.lnk"));
     for (const std::string& folder : {installDir, installDir + "\\", installDir + "\\.",
                                       startMenu(), startMenu() + "\\", startMenu() + "\\."})
-        install.removeFolder(folder);
+        install.deletions().removeFolder(folder);
     EXPECT_TRUE(exists(startMenu("Remove QUOB.lnk")));
     EXPECT_TRUE(exists(inInstall("sprellow.exe")));
     EXPECT_EQ(world.log.count("DeleteEntry"), 0);
-    const auto& refusals = install.deletions().refusals();
+    const auto& refusals = install.deletions().rules().refusals();
     ASSERT_EQ(refusals.size(), 6u);
     EXPECT_EQ(refusals[0].reason, "is the install folder itself");
     EXPECT_EQ(refusals[5].reason, "is the product's Start-menu folder itself");
@@ -181,7 +182,7 @@ TEST_F(Deletion, FoldersOutsideTheProductAreNeverEmptied) {
           "C:\\WINDOWS\\SYSTEM\\", "C:/Windows/System", kPrograms, "C:\\Users\\ann",
           "C:\\Program Files", "C:\\Program Files\\Corvalune\\..", "C:\\Other", ".", "Other",
           "C:\\WINDOWS\\.", "C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob demo\\.."})
-        install.removeFolder(folder);
+        install.deletions().removeFolder(folder);
     EXPECT_EQ(world.files.allPaths(), before);
     EXPECT_EQ(world.log.count("DeleteEntry"), 0);
 }
@@ -197,12 +198,12 @@ TEST_F(Deletion, NothingBehindAFolderLinkIsDeleted) {
     removeFile("Data\\*.*");
     removeFile("Data\\a.txt");
     removeFile("DATA\\sub\\b.txt");
-    install.removeFolder(inInstall("Data\\sub"));
-    install.removeFolder(inInstall("Data"));
+    install.deletions().removeFolder(inInstall("Data\\sub"));
+    install.deletions().removeFolder(inInstall("Data"));
     EXPECT_EQ(world.files.allPaths(), before);
     EXPECT_EQ(world.log.count("DeleteEntry"), 0);
     std::vector<std::string> reasons;
-    for (const engine::Refusal& refusal : install.deletions().refusals())
+    for (const engine::Refusal& refusal : install.deletions().rules().refusals())
         reasons.push_back(refusal.reason);
     const std::string outside = "leads outside the install folder through a link or another name";
     EXPECT_EQ(reasons, (std::vector<std::string>{
@@ -225,11 +226,12 @@ TEST_F(Deletion, AnOwnedFolderMayLieBelowALinkButNotBeOne) {
     // Program Files: its "Corvalune" would be the install folder.
     world.files.erase(startMenu());
     world.files.addFolderLink(startMenu(), "C:\\Program Files");
-    engine::Install again{world.platform(), world.dialog, world.list, world.progress};
+    engine::Install again{world.platform(), world.dialog, world.progress};
     again.findApplications();
-    again.removeFolder(startMenu("Corvalune"));
+    again.deletions().removeFolder(startMenu("Corvalune"));
     EXPECT_TRUE(exists(inInstall("sprellow.exe")));
-    EXPECT_EQ(again.deletions().startMenuVerdict().refusal, "the Start-menu folder is a link");
+    EXPECT_EQ(again.deletions().rules().startMenuVerdict().refusal,
+              "the Start-menu folder is a link");
 }
 
 // A short spelling of a protected folder, or of one above it, is as unusable
@@ -239,13 +241,13 @@ TEST_F(Deletion, AShortSpellingOfAProtectedFolderIsNoInstallFolder) {
     world.files.addFile(startMenu("Remove QUOB.lnk"));
     for (const char* dir : {"C:\\Users\\ann\\STARTM~1", "C:\\USERS\\ann\\STARTM~1\\Programs"}) {
         world.registry.setString(HKLM, engine::kProductKey, "", dir);
-        engine::Install other{world.platform(), world.dialog, world.list, world.progress};
+        engine::Install other{world.platform(), world.dialog, world.progress};
         other.findApplications();
         other.setVariableValue("removefile", "Programs\\CORVALUNE quob Demo\\*.*");
-        other.removeFileEntry();
+        other.deletions().removeFileEntry();
         other.setVariableValue("removefile", "CORVALUNE quob Demo\\*.*");
-        other.removeFileEntry();
-        EXPECT_FALSE(other.deletions().installDirVerdict().allowed()) << dir;
+        other.deletions().removeFileEntry();
+        EXPECT_FALSE(other.deletions().rules().installDirVerdict().allowed()) << dir;
     }
     EXPECT_TRUE(exists(startMenu("Remove QUOB.lnk")));
 }

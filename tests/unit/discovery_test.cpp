@@ -13,8 +13,7 @@ class Discovery : public ProductTest {};
 
 TEST_F(Discovery, NoProductKeyListsNothingAndLooksNowhere) {
     install.findApplications();
-    EXPECT_TRUE(world.list.items().empty());
-    EXPECT_FALSE(world.dialog.removeEnabled());
+    EXPECT_TRUE(install.applications().empty());
     EXPECT_EQ(install.installDir(), "");
     EXPECT_EQ(install.appCount(), 0);
     EXPECT_EQ(world.log.count("ListFiles"), 0);
@@ -26,7 +25,7 @@ TEST_F(Discovery, KeyThatMayNotBeOpenedWithFullAccessListsNothing) {
     addScript("a.del", script({"title=A"}));
     world.registry.denyFullAccess(HKLM, engine::kProductKey);
     install.findApplications();
-    EXPECT_TRUE(world.list.items().empty());
+    EXPECT_TRUE(install.applications().empty());
     EXPECT_EQ(install.installDir(), "");
 }
 
@@ -36,8 +35,7 @@ TEST_F(Discovery, InstallFolderWithoutScriptsListsNothing) {
     world.files.addFile(inInstall("x.delx"));
     install.findApplications();
     EXPECT_EQ(install.installDir(), kInstallDir);
-    EXPECT_TRUE(world.list.items().empty());
-    EXPECT_FALSE(world.dialog.removeEnabled());
+    EXPECT_TRUE(install.applications().empty());
     EXPECT_TRUE(world.registry.openHandles().empty());
 }
 
@@ -45,27 +43,18 @@ TEST_F(Discovery, ASingleScriptIsSelectedAtOnce) {
     layDownProduct();
     addScript("one.del", script({"title=Only One"}));
     install.findApplications();
-    EXPECT_EQ(world.list.items(), Strings{"Only One"});
-    EXPECT_EQ(world.list.selectedIndices(), std::vector<int>{0});
-    EXPECT_TRUE(world.dialog.removeEnabled());
+    EXPECT_EQ(install.applications(), Strings{"Only One"});
+    EXPECT_TRUE(install.firstChosenAtOnce());
 }
 
-TEST_F(Discovery, TwoScriptsInListingOrderNeitherSelectedUntilClicked) {
+TEST_F(Discovery, TwoScriptsInListingOrderNeitherChosenForTheUser) {
     layDownProduct();
     addScript("b.del", script({"title=Bravo"}));
     addScript("A.del", script({"title=Alpha"}));
     install.findApplications();
-    EXPECT_EQ(world.list.items(), (Strings{"Alpha", "Bravo"}));
+    EXPECT_EQ(install.applications(), (Strings{"Alpha", "Bravo"}));
     EXPECT_EQ(install.scriptNames(), (Strings{"", "A.del", "b.del"}));
-    EXPECT_TRUE(world.list.selectedIndices().empty());
-    EXPECT_FALSE(world.dialog.removeEnabled());
-
-    world.list.userSelect(1);
-    install.List1_Click();
-    EXPECT_TRUE(world.dialog.removeEnabled());
-    world.list.userSelect(1, false);
-    install.List1_Click();
-    EXPECT_FALSE(world.dialog.removeEnabled());
+    EXPECT_FALSE(install.firstChosenAtOnce());
 }
 
 TEST_F(Discovery, TitlesCarryOverBetweenScriptsAndSeeNoStandardVariables) {
@@ -75,7 +64,7 @@ TEST_F(Discovery, TitlesCarryOverBetweenScriptsAndSeeNoStandardVariables) {
     addScript("c.del", script({"[no title here]"}));
     addScript("d.del", script({"sub=D", "title=$sub$ \"Delta\" & co"}));
     install.findApplications();
-    EXPECT_EQ(world.list.items(), (Strings{"", "Bravo  end", "Bravo  end", "D Delta  co"}));
+    EXPECT_EQ(install.applications(), (Strings{"", "Bravo  end", "Bravo  end", "D Delta  co"}));
     // Reading titles never deletes anything.
     EXPECT_EQ(world.log.count("DeleteEntry"), 0);
     EXPECT_TRUE(exists(inInstall("sprellow.exe")));
@@ -88,7 +77,7 @@ TEST_F(Discovery, HiddenAndSystemScriptsAndFoldersAreNotListed) {
     world.files.addFile(inInstall("s.del"), script({"title=System"}), fakes::kAttrSystem);
     world.files.addFolder(inInstall("folder.del"));
     install.findApplications();
-    EXPECT_EQ(world.list.items(), Strings{"A"});
+    EXPECT_EQ(install.applications(), Strings{"A"});
 }
 
 TEST_F(Discovery, InstallDirectoryEndingInASeparatorIsJoinedAsItStands) {
@@ -97,7 +86,7 @@ TEST_F(Discovery, InstallDirectoryEndingInASeparatorIsJoinedAsItStands) {
     install.findApplications();
     EXPECT_TRUE(world.log.contains("ListFiles C:\\Program Files\\Corvalune\\\\*.del -> 0"));
     EXPECT_TRUE(world.log.contains("ReadWholeFile C:\\Program Files\\Corvalune\\\\a.del -> 0"));
-    EXPECT_EQ(world.list.items(), Strings{"A"});
+    EXPECT_EQ(install.applications(), Strings{"A"});
 }
 
 TEST_F(Discovery, KeyWithoutAStringDefaultLeavesTheInstallDirectoryEmpty) {
@@ -115,13 +104,12 @@ TEST_F(Discovery, AFolderThatCantBeListedListsNothingAndAListingCutShortWhatItFo
     addScript("b.del", script({"title=B"}));
     world.files.setDriveNotReady('E');
     install.findApplications();
-    EXPECT_TRUE(world.list.items().empty());
-    EXPECT_FALSE(world.dialog.removeEnabled());
+    EXPECT_TRUE(install.applications().empty());
 
     world.files.setDriveNotReady('E', false);
     world.files.setListingFailsAfter(1);
     install.findApplications();
-    EXPECT_EQ(world.list.items(), (std::vector<std::string>{"A"}));
+    EXPECT_EQ(install.applications(), (std::vector<std::string>{"A"}));
 }
 
 // Scripts that can't be opened, are too long, or fail while interpreted take
@@ -137,7 +125,7 @@ TEST_F(Discovery, ScriptsWhoseTitleCantBeReadTakeNoPosition) {
     addScript("f.del", script({"title=F"}));
     install.findApplications();
 
-    EXPECT_EQ(world.list.items(), (Strings{"A", "C", "F"}));
+    EXPECT_EQ(install.applications(), (Strings{"A", "C", "F"}));
     EXPECT_EQ(install.scriptNames(), (Strings{"", "a.del", "c.del", "f.del"}));
     EXPECT_EQ(install.appCount(), 3);
     // What the failed script stored before its failure stays stored.
@@ -153,11 +141,11 @@ TEST_F(Discovery, MoreThanFiftyScriptsAreAllListedInStep) {
     }
     install.findApplications();
     ASSERT_EQ(install.appCount(), 60);
-    ASSERT_EQ(world.list.count(), 60);
+    ASSERT_EQ(static_cast<int>(install.applications().size()), 60);
     ASSERT_EQ(install.scriptNames().size(), 61u);
     for (int k = 0; k < 60; ++k) {
         const std::string n = (k < 10 ? "0" : "") + std::to_string(k);
-        EXPECT_EQ(world.list.text(k), "App " + n);
+        EXPECT_EQ(install.applications()[static_cast<std::size_t>(k)], "App " + n);
         EXPECT_EQ(install.scriptNames()[static_cast<std::size_t>(k) + 1], "app" + n + ".del");
     }
 }

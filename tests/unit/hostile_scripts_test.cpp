@@ -47,8 +47,7 @@ protected:
         const Strings pathsBefore = world.files.allPaths();
         const Strings keysBefore = world.registry.allKeys();
         install.Form_Load();
-        world.list.userSelectAll();
-        EXPECT_TRUE(install.ok_Click().completed);
+        EXPECT_TRUE(install.ok_Click(every(install)).completed);
 
         const std::string installed = lower(installDir);
         const std::string menu = lower(startMenu());
@@ -179,7 +178,7 @@ TEST_F(HostileScripts, AnInstallDirectoryAtARootOrSystemFolderDeletesNoFile) {
           "C:\\WINDOWS\\..", "C:\\Users\\ann\\STARTM~1", "C:\\WINDOW~1\\SYSTEM"}) {
         SCOPED_TRACE(dir);
         fakes::FakeWorld machine;
-        engine::Install run(machine.platform(), machine.dialog, machine.list, machine.progress);
+        engine::Install run(machine.platform(), machine.dialog, machine.progress);
         machine.registry.setString(HKLM, engine::kProductKey, "", dir);
         machine.registry.setString(HKCU, kShellFolders, "Programs", kPrograms);
         for (const char* file : {"C:\\boot.ini", "C:\\WINDOWS\\win.ini", "C:\\sprellow.exe",
@@ -193,8 +192,8 @@ TEST_F(HostileScripts, AnInstallDirectoryAtARootOrSystemFolderDeletesNoFile) {
         machine.system.setProgramFolder(dir);
         const Strings before = machine.files.allPaths();
         run.Form_Load();
-        ASSERT_EQ(machine.list.count(), 1);
-        EXPECT_TRUE(run.ok_Click().completed);
+        ASSERT_EQ(run.appCount(), 1);
+        EXPECT_TRUE(run.ok_Click({0}).completed);
         EXPECT_EQ(machine.files.allPaths(), before);
         EXPECT_EQ(machine.log.count("DeleteEntry"), 0);
         EXPECT_FALSE(machine.registry.keyExists(HKLM, engine::kProductKey));

@@ -27,7 +27,7 @@ TEST_F(Load, CentresDiscoversThenStoresTheStandardVariablesAndSetsTheCaption) {
     for (const char* spelling : {"windowDrive", "WINDOWDRIVE", "WindowDrive"})
         EXPECT_EQ(var(spelling), "C:") << spelling;
     EXPECT_EQ(world.dialog.caption(), "QUOB demo application removal");
-    EXPECT_EQ(install.scriptPos(), 1);
+    EXPECT_EQ(install.script().scriptPos(), 1);
 
     // System folder inside the Windows folder: no write probe.
     EXPECT_EQ(world.log.count("CreateNewFile"), 0);

@@ -33,9 +33,8 @@ protected:
 
     engine::RemovalOutcome removeAll() {
         install.Form_Load();
-        world.list.userSelectAll();
         world.log.clear();
-        return install.ok_Click();
+        return install.ok_Click(every(install));
     }
 
     void expectProductKept() {
@@ -106,10 +105,8 @@ TEST_F(RemovalRun, OnlyTheSelectedScriptsRunAndTheProductStays) {
                   script({"title=App " + std::string(name), "removefile=" + std::string(name)}));
     for (const char* name : {"a", "b", "c"}) world.files.addFile(inInstall(name));
     install.Form_Load();
-    world.list.userSelect(2);
-    world.list.userSelect(0);
     world.log.clear();
-    const engine::RemovalOutcome outcome = install.ok_Click();
+    const engine::RemovalOutcome outcome = install.ok_Click({2, 0});
 
     EXPECT_TRUE(outcome.completed);
     EXPECT_EQ(outcome.message, engine::kClosingMessage);
@@ -126,12 +123,13 @@ TEST_F(RemovalRun, OnlyTheSelectedScriptsRunAndTheProductStays) {
     EXPECT_EQ(world.shell.associationsChangedCount(), 0);
 }
 
-TEST_F(RemovalRun, ASingleApplicationIsRemovedWithTheProductWithoutTouchingTheList) {
+TEST_F(RemovalRun, ASingleApplicationIsChosenAtOnceAndRemovedWithTheProduct) {
     layDownProduct();
     addScript("only.del", script({"title=Only", "removefile=only.dat"}));
     world.files.addFile(inInstall("only.dat"));
     install.Form_Load();
-    EXPECT_TRUE(install.ok_Click().completed);
+    ASSERT_TRUE(install.firstChosenAtOnce());
+    EXPECT_TRUE(install.ok_Click({0}).completed);
     EXPECT_FALSE(exists(installDir));
     EXPECT_FALSE(exists(startMenu()));
     EXPECT_FALSE(keyExists(HKLM, engine::kProductKey));
@@ -157,9 +155,8 @@ TEST_F(RemovalRun, ProductKeysAlreadyMissingAreLeftAlone) {
     install.Form_Load();
     deleteKey(HKLM, engine::kUninstallKey);
     deleteKey(HKLM, engine::kProductKey);
-    world.list.userSelectAll();
     world.log.clear();
-    EXPECT_TRUE(install.ok_Click().completed);
+    EXPECT_TRUE(install.ok_Click(every(install)).completed);
     EXPECT_EQ(world.log.only({"RegOpenKeyEx HKLM", "RegDeleteKey HKLM"}),
               (Strings{"RegOpenKeyEx HKLM\\" + std::string(engine::kUninstallKey) + " -> 2",
                        "RegOpenKeyEx HKLM\\software\\Corvalune QUOB DEMO -> 2"}));
@@ -229,10 +226,9 @@ TEST_F(RemovalRun, AFileInUseIsScheduledOnlyWhenItIsTheRunningProgram) {
     world.registry.setString(HKLM, engine::kProductKey, "", installDir);
     world.registry.setString(HKLM, engine::kUninstallKey, "DisplayName", "again");
     addScript("c.del", script({"title=C"}));
-    engine::Install again{world.platform(), world.dialog, world.list, world.progress};
+    engine::Install again{world.platform(), world.dialog, world.progress};
     again.Form_Load();
-    world.list.userSelectAll();
-    again.ok_Click();
+    again.ok_Click(every(again));
     EXPECT_EQ(world.files.scheduledForRestart().size(), 2u);
     EXPECT_TRUE(exists(inInstall("sprellow.exe")));
 }
@@ -241,8 +237,7 @@ TEST_F(RemovalRun, AVanishedScriptStopsTheRunWithItsDescription) {
     layDownTwoApplications();
     install.Form_Load();
     world.files.deleteFile(inInstall("b.del"));
-    world.list.userSelectAll();
-    const engine::RemovalOutcome outcome = install.ok_Click();
+    const engine::RemovalOutcome outcome = install.ok_Click(every(install));
 
     EXPECT_FALSE(outcome.completed);
     EXPECT_EQ(outcome.message, "File not found");
@@ -260,8 +255,7 @@ TEST_F(RemovalRun, AScriptGrownPastItsLimitSinceDiscoveryStopsTheRun) {
     install.Form_Load();
     addScript("a.del",
               script({"title=Alpha", "removefile=Alpha\\alpha.exe"}) + std::string(32767, ' '));
-    world.list.userSelectAll();
-    const engine::RemovalOutcome outcome = install.ok_Click();
+    const engine::RemovalOutcome outcome = install.ok_Click(every(install));
     EXPECT_FALSE(outcome.completed);
     EXPECT_EQ(outcome.message, "Overflow");
     EXPECT_TRUE(exists(inInstall("Alpha\\alpha.exe")));
@@ -280,8 +274,7 @@ TEST_F(RemovalRun, AFailingLineKeepsTheEffectsOfTheLinesBeforeIt) {
     install.Form_Load();
     addScript("a.del", script({"title=A", "removefile=one.dat", "removefile=two.dat",
                                "removefile=three.dat", "bad=$oops", "removefile=four.dat"}));
-    world.list.userSelectAll();
-    const engine::RemovalOutcome outcome = install.ok_Click();
+    const engine::RemovalOutcome outcome = install.ok_Click(every(install));
 
     EXPECT_FALSE(outcome.completed);
     EXPECT_EQ(outcome.message, "Invalid procedure call or argument");
@@ -303,7 +296,7 @@ TEST_F(RemovalRun, AFiftySecondVariableStopsTheRun) {
     world.files.addFile(inInstall("f.dat"));
     world.files.addFile(inInstall("g.dat"));
     const engine::RemovalOutcome outcome = removeAll();
-    EXPECT_EQ(world.list.count(), 1);
+    EXPECT_EQ(install.appCount(), 1);
     EXPECT_FALSE(outcome.completed);
     EXPECT_EQ(outcome.message, "Subscript out of range");
     EXPECT_FALSE(exists(inInstall("f.dat")));
@@ -318,11 +311,11 @@ TEST_F(RemovalRun, TheShellHearsOnceOfDeletedFileTypesAndNotOtherwise) {
 
     // A run whose removekey lines found nothing says nothing.
     fakes::FakeWorld other;
-    engine::Install second(other.platform(), other.dialog, other.list, other.progress);
+    engine::Install second(other.platform(), other.dialog, other.progress);
     other.registry.setString(HKLM, engine::kProductKey, "", kInstallDir);
     other.files.addFile(inInstall("a.del"), script({"title=A", "removekey=.absent"}));
     second.Form_Load();
-    EXPECT_TRUE(second.ok_Click().completed);
+    EXPECT_TRUE(second.ok_Click({0}).completed);
     EXPECT_EQ(other.shell.associationsChangedCount(), 0);
 }
 

@@ -18,26 +18,27 @@ using product::script;
 
 class ScriptTest : public product::ProductTest {
 protected:
+    // Discovery fixes the install directory; no script is there yet.
     void SetUp() override {
         layDownProduct();
-        install.setInstallDir(installDir);
+        install.findApplications();
     }
 
     void load(const std::string& text, const std::string& name = "app.del") {
         addScript(name, text);
-        install.readWholeFile(name);
+        install.script().readWholeFile(inInstall(name));
     }
     void run(const std::string& text, bool actionsEnabled = true) {
         load(text);
-        install.processScript(actionsEnabled);
+        install.script().processScript(actionsEnabled);
     }
     // Every line the reader gives until processing would stop.
     std::vector<std::string> lines(const std::string& text) {
         load(text);
         std::vector<std::string> result;
         do {
-            result.push_back(install.nextScriptLine());
-        } while (install.scriptPos() <= install.scriptLen());
+            result.push_back(install.script().nextScriptLine());
+        } while (install.script().scriptPos() <= install.script().scriptLen());
         return result;
     }
     std::string value(const std::string& name) const { return install.getVariableValue(name); }
@@ -48,64 +49,58 @@ protected:
 
 TEST_F(ScriptTest, LoadFillsTheBufferAndPadsWithSpaces) {
     load("a=1\r\n");
-    EXPECT_EQ(install.scriptLen(), 5);
-    EXPECT_EQ(install.scriptPos(), 1);
-    ASSERT_EQ(install.scriptText().size(), 9000u);
-    EXPECT_EQ(install.scriptText(), "a=1\r\n" + std::string(8995, ' '));
+    EXPECT_EQ(install.script().scriptLen(), 5);
+    EXPECT_EQ(install.script().scriptPos(), 1);
+    ASSERT_EQ(install.script().scriptText().size(), 9000u);
+    EXPECT_EQ(install.script().scriptText(), "a=1\r\n" + std::string(8995, ' '));
 
     // A shorter script after a longer one leaves no trace of the longer one.
     load("b");
-    EXPECT_EQ(install.scriptText(), "b" + std::string(8999, ' '));
-    EXPECT_EQ(install.scriptLen(), 1);
+    EXPECT_EQ(install.script().scriptText(), "b" + std::string(8999, ' '));
+    EXPECT_EQ(install.script().scriptLen(), 1);
 }
 
 TEST_F(ScriptTest, LoadKeepsEveryByteAsOneCharacter) {
     const std::string bytes("x=\0\x1A\xC4\x80\n", 7);
     load(bytes);
-    EXPECT_EQ(install.scriptLen(), 7);
-    EXPECT_EQ(install.scriptText().substr(0, 7), bytes);
-}
-
-TEST_F(ScriptTest, LoadJoinsTheNameWithABackslashEvenAfterOne) {
-    load("", "a.del");
-    EXPECT_TRUE(world.log.contains("ReadWholeFile " + installDir + "\\a.del -> 0"));
-
-    install.setInstallDir(installDir + "\\");
-    install.readWholeFile("a.del");
-    EXPECT_TRUE(world.log.contains("ReadWholeFile " + installDir + "\\\\a.del -> 0"));
+    EXPECT_EQ(install.script().scriptLen(), 7);
+    EXPECT_EQ(install.script().scriptText().substr(0, 7), bytes);
 }
 
 TEST_F(ScriptTest, LongScriptIsCutToTheBufferButKeepsItsLength) {
     const std::string text = std::string(8999, 'x') + "yz" + std::string(1000, 'w');
     load(text);
-    EXPECT_EQ(install.scriptLen(), 10001);
-    EXPECT_EQ(install.scriptText(), text.substr(0, 9000));
+    EXPECT_EQ(install.script().scriptLen(), 10001);
+    EXPECT_EQ(install.script().scriptText(), text.substr(0, 9000));
 }
 
 TEST_F(ScriptTest, MissingOrUnreadableScriptKeepsThePreviousOne) {
     run("a=1\r\nb=2\r\n");
-    ASSERT_GT(install.scriptPos(), 1);
-    const std::string text = install.scriptText();
+    ASSERT_GT(install.script().scriptPos(), 1);
+    const std::string text = install.script().scriptText();
 
-    EXPECT_EQ(failureOf([&] { install.readWholeFile("gone.del"); }), FailureKind::FileNotFound);
-    EXPECT_EQ(install.scriptPos(), 1);
-    EXPECT_EQ(install.scriptLen(), 10);
-    EXPECT_EQ(install.scriptText(), text);
+    EXPECT_EQ(failureOf([&] { install.script().readWholeFile(inInstall("gone.del")); }),
+              FailureKind::FileNotFound);
+    EXPECT_EQ(install.script().scriptPos(), 1);
+    EXPECT_EQ(install.script().scriptLen(), 10);
+    EXPECT_EQ(install.script().scriptText(), text);
 
     addScript("locked.del", "c=3");
     world.files.lockForReading(inInstall("locked.del"));
-    EXPECT_EQ(failureOf([&] { install.readWholeFile("locked.del"); }), FailureKind::FileNotFound);
-    EXPECT_EQ(install.scriptLen(), 10);
+    EXPECT_EQ(failureOf([&] { install.script().readWholeFile(inInstall("locked.del")); }),
+              FailureKind::FileNotFound);
+    EXPECT_EQ(install.script().scriptLen(), 10);
 }
 
 TEST_F(ScriptTest, ScriptOver32767BytesIsOverflowAndReadsNothing) {
     run("a=1\r\n");
     const int rows = install.variables().variableCount();
     addScript("big.del", "title=Too big\r\n" + std::string(32768 - 15, 'x'));
-    EXPECT_EQ(failureOf([&] { install.readWholeFile("big.del"); }), FailureKind::Overflow);
-    EXPECT_EQ(install.scriptPos(), 1);
-    EXPECT_EQ(install.scriptLen(), 5);
-    EXPECT_EQ(install.scriptText(), "a=1\r\n" + std::string(8995, ' '));
+    EXPECT_EQ(failureOf([&] { install.script().readWholeFile(inInstall("big.del")); }),
+              FailureKind::Overflow);
+    EXPECT_EQ(install.script().scriptPos(), 1);
+    EXPECT_EQ(install.script().scriptLen(), 5);
+    EXPECT_EQ(install.script().scriptText(), "a=1\r\n" + std::string(8995, ' '));
     EXPECT_EQ(install.variables().variableCount(), rows);
     EXPECT_EQ(value("title"), "");
 }
@@ -117,13 +112,13 @@ TEST_F(ScriptTest, LargestScriptsEndProcessingNormally) {
         SCOPED_TRACE(size);
         const std::string head = "title=Big\r\n";
         run(head + std::string(static_cast<std::size_t>(size) - head.size(), 'x'));
-        EXPECT_EQ(install.scriptLen(), size);
-        EXPECT_GT(install.scriptPos(), size);
+        EXPECT_EQ(install.script().scriptLen(), size);
+        EXPECT_GT(install.script().scriptPos(), size);
         EXPECT_EQ(value("title"), "Big");
     }
     // Ending in a line end right at the limit works too.
     run(std::string(32765, ';') + "\r\n");
-    EXPECT_GT(install.scriptPos(), 32767);
+    EXPECT_GT(install.script().scriptPos(), 32767);
 }
 
 // ---- cutting into lines
@@ -141,13 +136,13 @@ TEST_F(ScriptTest, LinesEndAtCarriageReturnAndSkipTheNextCharacter) {
 
 TEST_F(ScriptTest, PositionAdvancesByTheLineAndTwo) {
     load("ab\r\ncde");
-    EXPECT_EQ(install.nextScriptLine(), "ab");
-    EXPECT_EQ(install.scriptPos(), 5);
-    EXPECT_EQ(install.nextScriptLine(), "cde");
-    EXPECT_EQ(install.scriptPos(), 10);
+    EXPECT_EQ(install.script().nextScriptLine(), "ab");
+    EXPECT_EQ(install.script().scriptPos(), 5);
+    EXPECT_EQ(install.script().nextScriptLine(), "cde");
+    EXPECT_EQ(install.script().scriptPos(), 10);
     // Past the end of the file there is nothing more.
-    EXPECT_EQ(install.nextScriptLine(), "");
-    EXPECT_EQ(install.scriptPos(), 12);
+    EXPECT_EQ(install.script().nextScriptLine(), "");
+    EXPECT_EQ(install.script().scriptPos(), 12);
 }
 
 TEST_F(ScriptTest, LineAcrossTheBufferEndIsCutAndLaterLinesAreIgnored) {
@@ -168,8 +163,8 @@ TEST_F(ScriptTest, KeyIsTextBeforeTheFirstEqualsLowerCasedAndUntrimmed) {
     EXPECT_EQ(value("spaced"), "");
     EXPECT_EQ(value(""), "empty key");
     EXPECT_EQ(value("v"), " kept ");
-    EXPECT_EQ(Install::scriptLineKey("Key=v=w"), "Key");
-    EXPECT_EQ(Install::scriptLineKey("=v"), "");
+    EXPECT_EQ(engine::Script::scriptLineKey("Key=v=w"), "Key");
+    EXPECT_EQ(engine::Script::scriptLineKey("=v"), "");
 }
 
 TEST_F(ScriptTest, LinesWithoutEqualsHaveNoEffect) {
@@ -182,11 +177,11 @@ TEST_F(ScriptTest, LinesWithoutEqualsHaveNoEffect) {
 TEST_F(ScriptTest, ValueIsCutTo999BeforeQuotesAndAmpersandsGo) {
     // With the quote removed first, a 'y' would move into the first 999.
     const std::string raw = std::string(998, 'x') + "\"" + std::string(201, 'y');
-    EXPECT_EQ(install.scriptLineValue("v=" + raw), std::string(998, 'x'));
-    EXPECT_EQ(install.scriptLineValue("v=\"&\"\"&&"), "");
-    EXPECT_EQ(install.scriptLineValue("v=\"Read & Me\""), "Read  Me");
-    EXPECT_EQ(Install::stripQuotes("\"a\"b&\""), "ab&");
-    EXPECT_EQ(Install::stripAmpersands("&a\"&b&"), "a\"b");
+    EXPECT_EQ(install.script().scriptLineValue("v=" + raw), std::string(998, 'x'));
+    EXPECT_EQ(install.script().scriptLineValue("v=\"&\"\"&&"), "");
+    EXPECT_EQ(install.script().scriptLineValue("v=\"Read & Me\""), "Read  Me");
+    EXPECT_EQ(engine::Script::stripQuotes("\"a\"b&\""), "ab&");
+    EXPECT_EQ(engine::Script::stripAmpersands("&a\"&b&"), "a\"b");
 }
 
 TEST_F(ScriptTest, ReferencesSeeEarlierLinesAndScriptsOnly) {
@@ -280,17 +275,17 @@ TEST_F(ScriptTest, WorkedExampleLineByLine) {
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.line);
-        const std::string line = install.nextScriptLine();
+        const std::string line = install.script().nextScriptLine();
         ASSERT_EQ(line, step.line);
         const int rows = install.variables().variableCount();
-        install.processScriptLine(line, true);
+        install.script().processScriptLine(line, true);
         if (step.name.empty())
             EXPECT_EQ(install.variables().variableCount(), rows);
         else
             EXPECT_EQ(value(step.name), step.stored);
         EXPECT_EQ(deleted(), step.deletedSoFar);
     }
-    EXPECT_GT(install.scriptPos(), install.scriptLen());
+    EXPECT_GT(install.script().scriptPos(), install.script().scriptLen());
     EXPECT_EQ(value("title"), "Reading Demo");
     EXPECT_EQ(value("removefile"), "README.TXT");
     EXPECT_EQ(install.variables().variableCount(), rowsBefore + 4);
@@ -320,7 +315,8 @@ TEST_F(ScriptTest, UnterminatedReferenceStopsAtItsLineKeepingEarlierEffects) {
     world.files.addFile(inInstall("three.txt"));
     load(script({"a=1", "removefile=one.txt", "title=Partial", "b=2", "removefile=two$.txt",
                  "removefile=three.txt", "c=3"}));
-    EXPECT_EQ(failureOf([&] { install.processScript(true); }), FailureKind::InvalidArgument);
+    EXPECT_EQ(failureOf([&] { install.script().processScript(true); }),
+              FailureKind::InvalidArgument);
 
     EXPECT_EQ(value("a"), "1");
     EXPECT_EQ(value("b"), "2");
@@ -336,7 +332,7 @@ TEST_F(ScriptTest, FiftySecondVariableStopsAtItsLineAndTriggersNothing) {
     world.files.addFile(inInstall("x.txt"));
     for (int i = 0; i < 49; ++i) install.setVariableValue("v" + std::to_string(i), "old");
     load(script({"n49=a", "v0=replaced", "n50=b", "removefile=x.txt", "n51=c"}));
-    EXPECT_EQ(failureOf([&] { install.processScript(true); }), FailureKind::OutOfRange);
+    EXPECT_EQ(failureOf([&] { install.script().processScript(true); }), FailureKind::OutOfRange);
 
     EXPECT_EQ(install.variables().variableCount(), 51);
     EXPECT_EQ(value("n49"), "a");
@@ -350,8 +346,9 @@ TEST_F(ScriptTest, FiftySecondVariableStopsAtItsLineAndTriggersNothing) {
 
 TEST_F(ScriptTest, FailureDuringDiscoveryStyleRunLeavesPositionAtTheFailingLine) {
     load(script({"a=1", "b=$x", "c=3"}));
-    EXPECT_EQ(failureOf([&] { install.processScript(false); }), FailureKind::InvalidArgument);
-    EXPECT_EQ(install.scriptPos(), 12);  // just after "b=$x\r\n"
+    EXPECT_EQ(failureOf([&] { install.script().processScript(false); }),
+              FailureKind::InvalidArgument);
+    EXPECT_EQ(install.script().scriptPos(), 12);  // just after "b=$x\r\n"
     EXPECT_EQ(value("a"), "1");
     EXPECT_EQ(value("c"), "");
 }

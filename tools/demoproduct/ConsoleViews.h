@@ -8,38 +8,43 @@
 #include <string>
 #include <vector>
 
+#include "engine/Install.h"
 #include "engine/Views.h"
 
 namespace demo {
 
-class ConsoleList final : public engine::ApplicationList {
+// The list of applications as a user sees it: the titles the run found and
+// the entries the caller chooses.
+class ConsoleList final {
 public:
     explicit ConsoleList(bool verbose) : verbose_(verbose) {}
 
-    void append(const std::string& title) override {
-        titles.push_back(title);
-        selected.push_back(false);
-        if (verbose_) std::printf("[list] %s\n", title.c_str());
+    // Shows what discovery found, a lone application chosen at once.
+    void show(const engine::Install& run) {
+        titles = run.applications();
+        selected.assign(titles.size(), run.firstChosenAtOnce());
+        if (verbose_)
+            for (const std::string& title : titles) std::printf("[list] %s\n", title.c_str());
     }
-    int count() const override { return static_cast<int>(titles.size()); }
-    bool isSelected(int index) const override { return inRange(index) && selected[index]; }
-    int selectedCount() const override {
-        int n = 0;
-        for (bool s : selected) n += s ? 1 : 0;
-        return n;
+    int count() const { return static_cast<int>(titles.size()); }
+    bool isSelected(int index) const { return index >= 0 && index < count() && selected[index]; }
+    int selectedCount() const { return static_cast<int>(chosen().size()); }
+    void select(int index) {
+        if (index >= 0 && index < count()) selected[index] = true;
     }
-    void select(int index) override {
-        if (inRange(index)) selected[index] = true;
-    }
-    std::string text(int index) const override { return inRange(index) ? titles[index] : ""; }
-
     void selectAll() { selected.assign(titles.size(), true); }
+    // The chosen list positions, in list order: what Remove takes.
+    std::vector<int> chosen() const {
+        std::vector<int> positions;
+        for (int k = 0; k < count(); ++k)
+            if (selected[k]) positions.push_back(k);
+        return positions;
+    }
 
     std::vector<std::string> titles;
     std::vector<bool> selected;
 
 private:
-    bool inRange(int index) const { return index >= 0 && index < count(); }
     bool verbose_;
 };
 
@@ -52,12 +57,10 @@ public:
         caption = text;
         if (verbose_) std::printf("[dialog] caption: %s\n", text.c_str());
     }
-    void setRemoveEnabled(bool enabled) override { removeEnabled = enabled; }
     void hide() override { hidden = true; }
     void processPendingEvents() override { ++eventRounds; }
 
     std::string caption;
-    bool removeEnabled = false;
     bool hidden = false;
     int centred = 0;
     int eventRounds = 0;

@@ -140,8 +140,9 @@ bool timeEngine(const demo::Options& options, Round& round) {
         demo::ConsoleList list(false);
         demo::ConsoleProgress progress(false);
         double start = seconds();
-        engine::Install install(win32.platform(), dialog, list, progress);
+        engine::Install install(win32.platform(), dialog, progress);
         install.Form_Load();
+        list.show(install);
         round.discovery = seconds() - start;
         if (list.count() != options.apps) {
             std::fprintf(stderr, "discovery listed %d of %d applications\n", list.count(),
@@ -149,9 +150,8 @@ bool timeEngine(const demo::Options& options, Round& round) {
             return false;
         }
         list.selectAll();
-        install.List1_Click();
         start = seconds();
-        const engine::RemovalOutcome outcome = install.ok_Click();
+        const engine::RemovalOutcome outcome = install.ok_Click(list.chosen());
         round.removal = seconds() - start;
         if (!outcome.completed) {
             std::fprintf(stderr, "the removal stopped: %s\n", outcome.message.c_str());

@@ -23,29 +23,10 @@ using winetest::writeFile;
 
 namespace {
 
-class QuietList : public engine::ApplicationList {
-public:
-    std::vector<std::string> titles;
-    std::vector<bool> selected;
-
-    void append(const std::string& title) override {
-        titles.push_back(title);
-        selected.push_back(false);
-    }
-    int count() const override { return static_cast<int>(titles.size()); }
-    bool isSelected(int index) const override { return selected.at(index); }
-    int selectedCount() const override {
-        return static_cast<int>(std::count(selected.begin(), selected.end(), true));
-    }
-    void select(int index) override { selected.at(index) = true; }
-    std::string text(int index) const override { return titles.at(index); }
-};
-
 class QuietDialog : public engine::DialogView {
 public:
     void centerForm() override {}
     void setCaption(const std::string&) override {}
-    void setRemoveEnabled(bool) override {}
     void hide() override {}
     void processPendingEvents() override {}
 };
@@ -96,11 +77,10 @@ protected:
     ScratchKey productKey{HKEY_CURRENT_USER, "HKCU"};
     platform::win32::Win32Platform win32;
     ProductKeyElsewhere registry{win32.registry, productKey.subKey()};
-    QuietList list;
     QuietDialog dialog;
     QuietProgress progress;
     engine::Install install{platform::Platform{registry, win32.files, win32.system, win32.shell},
-                            dialog, list, progress};
+                            dialog, progress};
 
     void SetUp() override {
         ASSERT_EQ(reg("add \"" + productKey.regPath() + "\" /ve /t REG_SZ /d \"" +
@@ -128,12 +108,13 @@ TEST_F(ScriptsOnWine, ReadingExampleDeletesItsFilesInTheInstallFolder) {
 
     install.findApplications();
     EXPECT_EQ(install.installDir(), installDir.path());
-    ASSERT_EQ(list.titles, std::vector<std::string>{"Reading Demo"});
+    ASSERT_EQ(install.applications(), std::vector<std::string>{"Reading Demo"});
     EXPECT_TRUE(exists(installDir / "readme.txt"));  // discovery deletes nothing
 
-    install.readWholeFile("reading.del");
-    EXPECT_EQ(install.scriptLen(), static_cast<engine::Int16>(std::string(kReadingDemo).size()));
-    install.processScript(true);
+    install.script().readWholeFile(installDir.path() + "\\reading.del");
+    EXPECT_EQ(install.script().scriptLen(),
+              static_cast<engine::Int16>(std::string(kReadingDemo).size()));
+    install.script().processScript(true);
 
     EXPECT_EQ(install.getVariableValue("title"), "Reading Demo");
     EXPECT_EQ(install.getVariableValue("removefile"), "README.TXT");
@@ -152,10 +133,10 @@ TEST_F(ScriptsOnWine, DiscoveryListsOrdinaryScriptsOnly) {
     ASSERT_TRUE(CreateDirectoryA((installDir / "folder.del").c_str(), nullptr));
 
     install.findApplications();
-    EXPECT_EQ(list.titles, std::vector<std::string>{"First"});
+    EXPECT_EQ(install.applications(), std::vector<std::string>{"First"});
     ASSERT_EQ(install.appCount(), 1);
     EXPECT_EQ(install.scriptNames().at(1), "first.del");
-    EXPECT_TRUE(list.isSelected(0));
+    EXPECT_TRUE(install.firstChosenAtOnce());
 }
 
 TEST_F(ScriptsOnWine, InstallFolderEndingInASeparatorStillReadsItsScripts) {
@@ -167,25 +148,25 @@ TEST_F(ScriptsOnWine, InstallFolderEndingInASeparatorStillReadsItsScripts) {
 
     install.findApplications();
     EXPECT_EQ(install.installDir(), installDir.path() + "\\");
-    ASSERT_EQ(list.titles, std::vector<std::string>{"One"});
-    install.readWholeFile("one.del");
-    install.processScript(true);
+    ASSERT_EQ(install.applications(), std::vector<std::string>{"One"});
+    install.script().readWholeFile(installDir.path() + "\\one.del");
+    install.script().processScript(true);
     EXPECT_FALSE(exists(installDir / "gone.txt"));
 }
 
 TEST_F(ScriptsOnWine, ScriptsThatCantBeReadFailWithTheirKind) {
     writeFile(installDir / "big.del", "title=Big\r\n" + std::string(32767, ' '));
     install.findApplications();  // discovery passes over the script it can't read
-    EXPECT_TRUE(list.titles.empty());
+    EXPECT_TRUE(install.applications().empty());
 
     try {
-        install.readWholeFile("big.del");
+        install.script().readWholeFile(installDir.path() + "\\big.del");
         ADD_FAILURE() << "a script over 32,767 bytes was read";
     } catch (const engine::Failure& failure) {
         EXPECT_EQ(failure.kind(), engine::FailureKind::Overflow);
     }
     try {
-        install.readWholeFile("absent.del");
+        install.script().readWholeFile(installDir.path() + "\\absent.del");
         ADD_FAILURE() << "a missing script was read";
     } catch (const engine::Failure& failure) {
         EXPECT_EQ(failure.kind(), engine::FailureKind::FileNotFound);

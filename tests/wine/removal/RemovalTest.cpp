@@ -41,15 +41,18 @@ struct Headless {
     demo::ConsoleDialog dialog{true};
     demo::ConsoleList list{true};
     demo::ConsoleProgress progress{true};
-    engine::Install install{win32.platform(), dialog, list, progress};
+    engine::Install install{win32.platform(), dialog, progress};
 
-    Headless() { install.Form_Load(); }
+    Headless() {
+        install.Form_Load();
+        list.show(install);
+    }
 
     void selectTitle(const std::string& title) {
         for (int i = 0; i < list.count(); ++i)
-            if (list.text(i) == title) list.select(i);
-        install.List1_Click();
+            if (list.titles[static_cast<std::size_t>(i)] == title) list.select(i);
     }
+    engine::RemovalOutcome remove() { return install.ok_Click(list.chosen()); }
 };
 
 class RemovalOnWine : public ::testing::Test {
@@ -230,7 +233,7 @@ TEST_F(RemovalOnWine, DiscoveryListsEveryApplicationAndDeletesNothing) {
         EXPECT_EQ(uninstaller.install.scriptNames()[k + 1], scripts[k]);
     // Three applications: none is chosen for the user.
     EXPECT_EQ(uninstaller.list.selectedCount(), 0);
-    EXPECT_FALSE(uninstaller.dialog.removeEnabled);
+    EXPECT_EQ(uninstaller.list.selectedCount(), 0);
     EXPECT_EQ(uninstaller.dialog.caption, engine::kInstallTitle);
     EXPECT_EQ(uninstaller.install.getVariableValue("windowMenuPrograms"), programs);
     EXPECT_EQ(uninstaller.install.getVariableValue("WINDOWDRIVE"), windowsFolder().substr(0, 2));
@@ -247,8 +250,8 @@ TEST_F(RemovalOnWine, RemovingSomeApplicationsThenAllLeavesNothingOfTheProduct) 
     {
         Headless uninstaller;
         uninstaller.selectTitle("QUOB Painter");
-        ASSERT_TRUE(uninstaller.dialog.removeEnabled);
-        const engine::RemovalOutcome outcome = uninstaller.install.ok_Click();
+        ASSERT_EQ(uninstaller.list.selectedCount(), 1);
+        const engine::RemovalOutcome outcome = uninstaller.remove();
         EXPECT_TRUE(outcome.completed);
         EXPECT_EQ(outcome.message, engine::kClosingMessage);
         EXPECT_TRUE(uninstaller.dialog.hidden);
@@ -272,8 +275,7 @@ TEST_F(RemovalOnWine, RemovingSomeApplicationsThenAllLeavesNothingOfTheProduct) 
             std::set<std::string>(uninstaller.list.titles.begin(), uninstaller.list.titles.end()),
             kept);
         uninstaller.list.selectAll();
-        uninstaller.install.List1_Click();
-        const engine::RemovalOutcome outcome = uninstaller.install.ok_Click();
+        const engine::RemovalOutcome outcome = uninstaller.remove();
         EXPECT_TRUE(outcome.completed);
         EXPECT_EQ(outcome.message, engine::kClosingMessage);
         EXPECT_EQ(uninstaller.progress.subjects, uninstaller.list.titles);  // in list order
@@ -295,7 +297,7 @@ TEST_F(RemovalOnWine, WithoutItsFileTypesAnApplicationLeavesOnlyItsEmptyFolders)
     {
         Headless uninstaller;
         uninstaller.selectTitle("QUOB Reader");
-        ASSERT_TRUE(uninstaller.install.ok_Click().completed);
+        ASSERT_TRUE(uninstaller.remove().completed);
     }
     Tree expected = expectedInstallTree({"QUOB Painter", "QUOB Tunes"});
     for (const std::string& folder : reader.folders) expected.insert("folder " + lower(folder));
@@ -312,9 +314,9 @@ TEST_F(RemovalOnWine, ASingleApplicationIsChosenAtOnceAndRemovedWithTheProduct) 
     Headless uninstaller;
     ASSERT_EQ(uninstaller.list.titles, std::vector<std::string>{"QUOB Reader"});
     EXPECT_TRUE(uninstaller.list.isSelected(0));
-    EXPECT_TRUE(uninstaller.dialog.removeEnabled);
+    EXPECT_EQ(uninstaller.list.selectedCount(), 1);
 
-    const engine::RemovalOutcome outcome = uninstaller.install.ok_Click();
+    const engine::RemovalOutcome outcome = uninstaller.remove();
     EXPECT_TRUE(outcome.completed);
     expectNothingOfTheProduct();
     expectSentinelsUntouched();
@@ -324,7 +326,7 @@ TEST_F(RemovalOnWine, WithoutTheProductKeyNothingIsListedOrDeleted) {
     lay("--no-product-key");
     Headless uninstaller;
     EXPECT_EQ(uninstaller.list.count(), 0);
-    EXPECT_FALSE(uninstaller.dialog.removeEnabled);
+    EXPECT_EQ(uninstaller.list.selectedCount(), 0);
     EXPECT_EQ(uninstaller.install.installDir(), "");
     EXPECT_EQ(tree(options.installDir), expectedInstallTree(allTitles()));
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, demo::kUninstallKey));
@@ -339,7 +341,7 @@ TEST_F(RemovalOnWine, RemovingEveryApplicationOneRunAtATimeLeavesTheProductItsel
     for (const char* title : {"QUOB Tunes", "QUOB Reader"}) {
         Headless uninstaller;
         uninstaller.selectTitle(title);
-        ASSERT_TRUE(uninstaller.install.ok_Click().completed);
+        ASSERT_TRUE(uninstaller.remove().completed);
         kept.erase(title);
         EXPECT_EQ(tree(options.installDir), expectedInstallTree(kept)) << "after " << title;
     }
@@ -348,7 +350,7 @@ TEST_F(RemovalOnWine, RemovingEveryApplicationOneRunAtATimeLeavesTheProductItsel
         // with it every listed application: the product goes too.
         Headless uninstaller;
         ASSERT_EQ(uninstaller.list.titles, std::vector<std::string>{"QUOB Painter"});
-        ASSERT_TRUE(uninstaller.install.ok_Click().completed);
+        ASSERT_TRUE(uninstaller.remove().completed);
     }
     expectNothingOfTheProduct();
     expectSentinelsUntouched();
@@ -388,7 +390,7 @@ TEST_F(RemovalOnWine, NothingBehindALinkGoesAndShortCommandsRemoveTheirFolders) 
     {
         Headless uninstaller;
         uninstaller.selectTitle("QUOB Reader");
-        ASSERT_TRUE(uninstaller.install.ok_Click().completed);
+        ASSERT_TRUE(uninstaller.remove().completed);
     }
     expectSentinelsUntouched();
     EXPECT_NE(GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);

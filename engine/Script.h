@@ -1,0 +1,61 @@
+// The removal-script reader and interpreter. One script at a time is loaded,
+// byte for byte, into a fixed buffer of 9,000 characters; lines are cut at
+// carriage returns, and each `key=value` line is decoded into the variable
+// table before its key sets anything off.
+#pragma once
+
+#include <string>
+
+#include "engine/Int16.h"
+#include "engine/VariableTable.h"
+#include "platform/FileSystem.h"
+
+namespace engine {
+
+// What a script line's key sets off when actions are enabled.
+class ScriptActions {
+public:
+    virtual ~ScriptActions() = default;
+    virtual void removeFileEntry() = 0;  // a `removefile` line
+    virtual void removeKeyEntry() = 0;   // a `removekey` line
+};
+
+class Script {
+public:
+    static constexpr int kBufferSize = 9000;
+    static constexpr long long kMaxLength = 32767;
+
+    Script(platform::FileSystem& files, VariableTable& variables, ScriptActions& actions);
+
+    // Loads the script at `path` and starts reading it from its first line.
+    // A file that can't be read, or that is too long for 16-bit positions,
+    // is a failure that leaves the previous script in the buffer.
+    void readWholeFile(const std::string& path);
+    // Every line from the reading position to the end of the script.
+    void processScript(bool actionsEnabled);
+    void processScriptLine(const std::string& line, bool actionsEnabled);
+    // The line at the reading position, and the position past it.
+    std::string nextScriptLine();
+    // Back to the first line of the loaded script.
+    void rewind() { scriptPos_ = 1; }
+
+    static std::string scriptLineKey(const std::string& line);
+    std::string scriptLineValue(const std::string& line) const;
+    static std::string stripQuotes(const std::string& text);
+    static std::string stripAmpersands(const std::string& text);
+
+    const std::string& scriptText() const { return scriptText_; }
+    int scriptPos() const { return scriptPos_; }
+    Int16 scriptLen() const { return scriptLen_; }
+
+private:
+    platform::FileSystem& files_;
+    VariableTable& variables_;
+    ScriptActions& actions_;
+
+    std::string scriptText_ = std::string(kBufferSize, ' ');
+    int scriptPos_ = 1;  // see nextScriptLine: wider than 16 bits on purpose
+    Int16 scriptLen_ = 0;
+};
+
+}  // namespace engine
