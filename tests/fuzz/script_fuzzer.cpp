@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     install.Form_Load();
     // The removal run of this script, actions on.
     try {
-        install.readWholeFile("fuzz.del");
+        install.script().readWholeFile(std::string(kInstallDir) + "\\fuzz.del");
         install.script().processScript(true);
         check(install.script().scriptPos() > install.script().scriptLen(),
               "processing ended early");
