@@ -127,7 +127,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!realInstall.empty()) world.files.addFile(realInstall + "\\fuzz.del", script);
     engine::Install install(world.platform(), world.dialog, world.progress);
     install.Form_Load();
-    install.ok_Click(every(install));
+    std::vector<int> everyApplication;
+    for (int k = 0; k < install.appCount(); ++k) everyApplication.push_back(k);
+    install.ok_Click(everyApplication);
 
     for (const std::string& path : world.files.deletedPaths()) {
         const bool inInstall = !realInstall.empty() && fuzzing::within(path, realInstall);
