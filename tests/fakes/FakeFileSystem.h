@@ -157,6 +157,9 @@ public:
     const std::vector<std::string>& scheduledForRestart() const { return scheduled_; }
 
     OperationLog& log() { return *log_; }
+    // Where calls are logged from now on: a copy of a prepared file system
+    // logs into its new world's log.
+    void useLog(OperationLog& log) { log_ = &log; }
 
 private:
     struct Entry {
@@ -226,6 +229,8 @@ private:
     std::map<platform::FileHandle, OpenEntry> handles_;
     platform::FileHandle nextHandle_ = 1;
     int listingFailsAfter_ = -1;
+    // Links and short names: while there are none, paths resolve as folded.
+    int aliases_ = 0;
 
 public:
     // ---- create-new. A file has one name unless a count is set here for its

@@ -36,7 +36,7 @@ std::string joined(const std::string& folder, const std::string& name) {
 // short alias or a link anywhere on the way is taken as Windows takes it. A
 // name that isn't there is kept as written: the calls report it missing.
 void FakeFileSystem::resolve(Folded& f, bool followLast, int depth) const {
-    if (f.key.size() < 3) return;
+    if (aliases_ == 0 || f.key.size() < 3) return;
     const std::vector<std::string> keys = components(f.key.substr(3));
     const std::vector<std::string> names = components(f.path.substr(3));
     std::string key = f.key.substr(0, 3);
@@ -184,12 +184,14 @@ void FakeFileSystem::addFolderLink(const std::string& path, const std::string& t
     entry.folder = true;
     entry.linkTarget = to.path;
     entries_[link.key] = entry;
+    ++aliases_;
 }
 
 void FakeFileSystem::setShortName(const std::string& path, const std::string& shortName) {
     Entry* e = find(foldOrThrow(path).key);
     if (e == nullptr) throw std::invalid_argument("fake file system: nothing at " + path);
     e->shortName = upperText(shortName);
+    ++aliases_;
 }
 
 }  // namespace fakes
