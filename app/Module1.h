@@ -1,6 +1,5 @@
 // The program title that every window shares, and window centring.
-// Named Module1 because people who know this program look there for
-// `programTitle` and `centerForm`.
+// Module1: the name under which people who know this program look for both.
 #pragma once
 
 #include <windows.h>
