@@ -3,8 +3,12 @@
 #include <vector>
 
 #include "app/CommonControls.h"
+#include "app/Ending.h"
+#include "app/Fonts.h"
+#include "app/MessageBoxes.h"
+#include "app/MessageLoop.h"
 #include "app/Module1.h"
-#include "app/frmProgress.h"
+#include "app/ScreenUnits.h"
 
 namespace app {
 
@@ -26,26 +30,7 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 }  // namespace
 
-HFONT createFont(const char* face, double points, int weight) {
-    const int height = -static_cast<int>(points * Module1::screenDpi() / 72.0 + 0.5);
-    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, face);
-}
-
-HFONT dialogFont() {
-    static HFONT font = [] {
-        NONCLIENTMETRICSA metrics{};
-        metrics.cbSize = sizeof metrics;
-        if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-            return CreateFontIndirectA(&metrics.lfMessageFont);
-        return createFont("MS Shell Dlg", 8, FW_NORMAL);
-    }();
-    return font;
-}
-
-Install::Install(platform::Platform platform, frmProgress& progress)
-    : engine_(platform, *this, progress) {}
+Install::Install(platform::Platform platform) : engine_(platform, *this, progress_) {}
 
 Install::~Install() {
     if (frameFont_) DeleteObject(frameFont_);
@@ -53,14 +38,14 @@ Install::~Install() {
 
 void Install::load(HWND owner) {
     registerClass(kClassName, programIcon());
-    const SIZE outer = outerSize(Module1::twipsToPixels(kInnerWidth),
-                                 Module1::twipsToPixels(kInnerHeight), kStyle, kExStyle);
+    const SIZE outer =
+        outerSize(twipsToPixels(kInnerWidth), twipsToPixels(kInnerHeight), kStyle, kExStyle);
     create(kExStyle, kClassName, "install", kStyle, 0, 0, outer.cx, outer.cy, owner);
-    if (!hwnd_) Module1::failAndEnd("The main dialog could not be created");
+    if (!hwnd_) failAndEnd("The main dialog could not be created");
     setIcon(hwnd_);
     createControls();
-    Module1::dialogWindow = hwnd_;
-    Module1::guarded([this] { Form_Load(); });
+    dialogWindow = hwnd_;
+    guarded([this] { Form_Load(); });
 }
 
 void Install::createControls() {
@@ -92,20 +77,20 @@ LRESULT CALLBACK Install::list1Keys(HWND hwnd, UINT message, WPARAM wParam, LPAR
     const LRESULT result = CommonControls::defSubclassProc(hwnd, message, wParam, lParam);
     if (message == WM_KEYDOWN || message == WM_CHAR) {
         auto* dialog = reinterpret_cast<Install*>(self);
-        Module1::guarded([dialog] { dialog->List1_Click(); });
+        guarded([dialog] { dialog->List1_Click(); });
     }
     return result;
 }
 
 HWND Install::createControl(const char* className, const char* text, DWORD style, int id, int left,
                             int top, int width, int height, HFONT font) {
-    const int x = Module1::twipsToPixels(left), y = Module1::twipsToPixels(top);
-    const int w = Module1::twipsToPixels(left + width) - x;
-    const int h = Module1::twipsToPixels(top + height) - y;
+    const int x = twipsToPixels(left), y = twipsToPixels(top);
+    const int w = twipsToPixels(left + width) - x;
+    const int h = twipsToPixels(top + height) - y;
     HWND control = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
                                    hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    GetModuleHandleA(nullptr), nullptr);
-    if (!control) Module1::failAndEnd("A control of the main dialog could not be created");
+    if (!control) failAndEnd("A control of the main dialog could not be created");
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;
 }
@@ -158,14 +143,14 @@ std::vector<int> Install::selectedPositions() const {
 
 void Install::ok_Click() {
     const engine::RemovalOutcome outcome = engine_.ok_Click(selectedPositions());
-    if (!outcome.completed) Module1::failAndEnd(outcome.message);
-    Module1::messageBox(outcome.message, MB_OK | MB_ICONINFORMATION, Module1::programTitle);
-    Module1::endAtOnce();
+    if (!outcome.completed) failAndEnd(outcome.message);
+    messageBox(outcome.message, MB_OK | MB_ICONINFORMATION, Module1::programTitle);
+    endAtOnce();
 }
 
 void Install::Exit_Click() {
     const std::string question = "Are you sure you want to exit the " + Module1::programTitle + "?";
-    if (Module1::messageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES) Module1::endAtOnce();
+    if (messageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES) endAtOnce();
     restoreFocus();
 }
 
@@ -222,6 +207,6 @@ void Install::setCaption(const std::string& caption) { SetWindowTextA(hwnd_, cap
 
 void Install::hide() { ShowWindow(hwnd_, SW_HIDE); }
 
-void Install::processPendingEvents() { Module1::processPendingEvents(); }
+void Install::processPendingEvents() { app::processPendingEvents(); }
 
 }  // namespace app

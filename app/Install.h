@@ -1,7 +1,8 @@
 // The main dialog `Install`: the framed list of applications and the Remove
 // and Exit buttons. It owns the run (engine::Install) and is its window
 // side: it lists the applications the run found, keeps Remove enabled while
-// one is selected, and hands the chosen list positions to Remove.
+// one is selected, and hands the chosen list positions to Remove, whose
+// progress window it owns too.
 #pragma once
 
 #include <windows.h>
@@ -10,27 +11,26 @@
 #include <vector>
 
 #include "app/Window.h"
+#include "app/frmBackDrop.h"
+#include "app/frmProgress.h"
 #include "engine/Install.h"
 #include "engine/Views.h"
 #include "platform/Platform.h"
 
 namespace app {
 
-class frmProgress;
-
-class Install final : public Window, public engine::DialogView {
+class Install final : public Window, public HostedDialog, public engine::DialogView {
 public:
-    Install(platform::Platform platform, frmProgress& progress);
+    explicit Install(platform::Platform platform);
     ~Install() override;
 
+    // ---- HostedDialog
     // Creates the window hidden, with its controls, and runs its load.
-    void load(HWND owner);
-
+    void load(HWND owner) override;
     // Makes the dialog a child window of `parent` and shows it.
-    void showInside(HWND parent);
-
+    void showInside(HWND parent) override;
     // Gives the keyboard focus back to the dialog's control that last had it.
-    void restoreFocus();
+    void restoreFocus() override;
 
     std::string getVariableValue(const std::string& whatVar) const {
         return engine_.getVariableValue(whatVar);
@@ -66,6 +66,9 @@ private:
     HWND createControl(const char* className, const char* text, DWORD style, int id, int left,
                        int top, int width, int height, HFONT font);
 
+    // Built before the run that shows it; it reads the title from the run's
+    // variables only when it loads, at the run's first `removing`.
+    frmProgress progress_{[this] { return getVariableValue("installtitle"); }};
     engine::Install engine_;
     HWND ok_ = nullptr;
     HWND exit_ = nullptr;
@@ -75,9 +78,5 @@ private:
     HFONT dialogFont_ = nullptr;
     HFONT frameFont_ = nullptr;
 };
-
-// The default dialog font and a font given in points, at the screen's DPI.
-HFONT createFont(const char* face, double points, int weight);
-HFONT dialogFont();
 
 }  // namespace app

@@ -1,6 +1,6 @@
 #include "app/Window.h"
 
-#include "app/Module1.h"
+#include "app/Ending.h"
 #include "app/resource.h"
 
 namespace app {
@@ -40,7 +40,7 @@ LRESULT CALLBACK Window::windowProcedure(HWND hwnd, UINT message, WPARAM wParam,
     if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
 
     LRESULT result = 0;
-    Module1::guarded([&] { result = self->handleMessage(message, wParam, lParam); });
+    guarded([&] { result = self->handleMessage(message, wParam, lParam); });
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;

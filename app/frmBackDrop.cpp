@@ -2,8 +2,11 @@
 
 #include <string>
 
-#include "app/Install.h"
+#include "app/Ending.h"
+#include "app/Fonts.h"
+#include "app/MessageBoxes.h"
 #include "app/Module1.h"
+#include "app/ScreenUnits.h"
 #include "app/portable/Geometry.h"
 #include "platform/Win32Codes.h"
 
@@ -20,10 +23,10 @@ frmBackDrop::~frmBackDrop() {
 
 void frmBackDrop::create() {
     registerClass(kClassName, nullptr);  // no window icon
-    Window::create(WS_EX_APPWINDOW, kClassName, Module1::applicationTitle.c_str(),
+    Window::create(WS_EX_APPWINDOW, kClassName, applicationTitle.c_str(),
                    WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0, nullptr);
-    if (!hwnd_) Module1::failAndEnd("The backdrop window could not be created");
-    Module1::ownerWindow = hwnd_;
+    if (!hwnd_) failAndEnd("The backdrop window could not be created");
+    ownerWindow = hwnd_;
     SetTimer(hwnd_, kTimer1, kTimer1Interval, nullptr);
     font_ = createFont("Times New Roman", 24, FW_BOLD);
 }
@@ -33,15 +36,14 @@ void frmBackDrop::Form_Load() {
     const std::string folder = system_.programFolder();
     const std::string root = folder.substr(0, 1) + ":\\";
     if (system_.getDriveType(root) == platform::kDriveCdrom) {
-        Module1::messageBox(kCdromRefusal, MB_OK);
-        Module1::endAtOnce();
+        messageBox(kCdromRefusal, MB_OK);
+        endAtOnce();
     }
 
-    install_.load(hwnd_);
+    dialog_.load(hwnd_);
 
-    const int width = Module1::twipsToPixels(Module1::pixelsToTwips(GetSystemMetrics(SM_CXSCREEN)));
-    const int height =
-        Module1::twipsToPixels(Module1::pixelsToTwips(GetSystemMetrics(SM_CYSCREEN)));
+    const int width = twipsToPixels(pixelsToTwips(GetSystemMetrics(SM_CXSCREEN)));
+    const int height = twipsToPixels(pixelsToTwips(GetSystemMetrics(SM_CYSCREEN)));
     SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 
     backdropReady = true;
@@ -71,10 +73,10 @@ void frmBackDrop::paintBackdrop() {
 
     if (!backdropReady) return;
 
-    Module1::programTitle = install_.getVariableValue("installtitle");
-    Module1::applicationTitle = Module1::programTitle;
+    Module1::programTitle = installTitle_();
+    applicationTitle = Module1::programTitle;
     // The backdrop stands for the program on the taskbar: it carries the title.
-    SetWindowTextA(hwnd_, Module1::applicationTitle.c_str());
+    SetWindowTextA(hwnd_, applicationTitle.c_str());
 
     const std::string& title = Module1::programTitle;
     HGDIOBJ previousFont = SelectObject(image_, font_);
@@ -89,7 +91,7 @@ void frmBackDrop::paintBackdrop() {
 void frmBackDrop::Timer1_Timer() {
     if (!backdropReady) return;
     KillTimer(hwnd_, kTimer1);
-    install_.showInside(hwnd_);
+    dialog_.showInside(hwnd_);
 }
 
 void frmBackDrop::copyImage(HDC target, const RECT& area) {
@@ -114,7 +116,7 @@ LRESULT frmBackDrop::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_SETFOCUS:
             // The backdrop takes no keyboard input: the dialog inside does.
-            install_.restoreFocus();
+            dialog_.restoreFocus();
             return 0;
         case WM_CLOSE:
             // Nothing closes the backdrop; the program ends through its dialogs.

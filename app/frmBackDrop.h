@@ -6,16 +6,35 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <string>
+#include <utility>
+
 #include "app/Window.h"
 #include "platform/System.h"
 
 namespace app {
 
-class Install;
+// The main dialog as the backdrop deals with it: the backdrop's load loads
+// it, hidden; the first tick takes it in as a child window and shows it; the
+// keyboard focus that reaches the backdrop goes on to it.
+class HostedDialog {
+public:
+    virtual void load(HWND owner) = 0;
+    virtual void showInside(HWND parent) = 0;
+    virtual void restoreFocus() = 0;
+
+protected:
+    ~HostedDialog() = default;
+};
 
 class frmBackDrop final : public Window {
 public:
-    frmBackDrop(platform::System& system, Install& install) : system_(system), install_(install) {}
+    // `installTitle` reads the variable installtitle, which the dialog's load
+    // stored; the backdrop reads it once, when it paints.
+    frmBackDrop(platform::System& system, HostedDialog& dialog,
+                std::function<std::string()> installTitle)
+        : system_(system), dialog_(dialog), installTitle_(std::move(installTitle)) {}
     ~frmBackDrop() override;
 
     // Creates the window (hidden); Timer1 runs from here on.
@@ -25,6 +44,7 @@ public:
     void Timer1_Timer();
 
     static constexpr const char* kClassName = "frmBackDrop";
+    // The wording is deliberate, its slips included: keep it exactly as it is.
     static constexpr const char* kCdromRefusal =
         "You cannot run this program directly from this CD. If you want to remove any of your "
         "this product then use add/remove program found in the Window 95 control panel.";
@@ -40,7 +60,8 @@ private:
     static constexpr UINT kTimer1Interval = 1000;
 
     platform::System& system_;
-    Install& install_;
+    HostedDialog& dialog_;
+    std::function<std::string()> installTitle_;
     bool backdropReady = false;
 
     // The persistent image that WM_PAINT copies.

@@ -1,7 +1,11 @@
 #include "app/frmProgress.h"
 
-#include "app/Install.h"
+#include "app/Ending.h"
+#include "app/Fonts.h"
+#include "app/MessageBoxes.h"
+#include "app/MessageLoop.h"
 #include "app/Module1.h"
+#include "app/ScreenUnits.h"
 
 namespace app {
 
@@ -18,20 +22,20 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 
 void frmProgress::Form_Load() {
     registerClass(kClassName, programIcon());
-    const SIZE outer = outerSize(Module1::twipsToPixels(kInnerWidth),
-                                 Module1::twipsToPixels(kInnerHeight), kStyle, kExStyle);
-    const std::string caption = install_.getVariableValue("installtitle");
-    create(kExStyle, kClassName, caption.c_str(), kStyle, 0, 0, outer.cx, outer.cy,
-           Module1::ownerWindow);
-    if (!hwnd_) Module1::failAndEnd("The progress window could not be created");
+    const SIZE outer =
+        outerSize(twipsToPixels(kInnerWidth), twipsToPixels(kInnerHeight), kStyle, kExStyle);
+    const std::string caption = installTitle_();
+    create(kExStyle, kClassName, caption.c_str(), kStyle, 0, 0, outer.cx, outer.cy, ownerWindow);
+    if (!hwnd_) failAndEnd("The progress window could not be created");
     setIcon(hwnd_);
 
-    const int x = Module1::twipsToPixels(kLabelLeft), y = Module1::twipsToPixels(kLabelTop);
+    const int x = twipsToPixels(kLabelLeft), y = twipsToPixels(kLabelTop);
+    // One line: a title too long for the label is cut off at its right edge.
     // SS_NOPREFIX: an "&" in an application's title is shown as it is.
-    fname_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, x, y,
-                             Module1::twipsToPixels(kLabelLeft + kLabelWidth) - x,
-                             Module1::twipsToPixels(kLabelTop + kLabelHeight) - y, hwnd_, nullptr,
-                             GetModuleHandleA(nullptr), nullptr);
+    fname_ = CreateWindowExA(
+        0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, x, y,
+        twipsToPixels(kLabelLeft + kLabelWidth) - x, twipsToPixels(kLabelTop + kLabelHeight) - y,
+        hwnd_, nullptr, GetModuleHandleA(nullptr), nullptr);
     SendMessageA(fname_, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont()), FALSE);
     Module1::centerForm(hwnd_);
 }
@@ -39,7 +43,7 @@ void frmProgress::Form_Load() {
 void frmProgress::removing(const std::string& subject) {
     if (!hwnd_) Form_Load();
     SetWindowTextA(fname_, ("Removing " + subject).c_str());
-    Module1::processPendingEvents();
+    processPendingEvents();
 }
 
 void frmProgress::show() {

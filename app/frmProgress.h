@@ -4,18 +4,21 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "app/Window.h"
 #include "engine/Views.h"
 
 namespace app {
 
-class Install;
-
 class frmProgress final : public Window, public engine::ProgressView {
 public:
-    explicit frmProgress(const Install& install) : install_(install) {}
+    // `installTitle` reads the variable installtitle; the window reads it
+    // once, for its caption, when it loads at the first `removing`.
+    explicit frmProgress(std::function<std::string()> installTitle)
+        : installTitle_(std::move(installTitle)) {}
 
     // ---- engine::ProgressView
     void removing(const std::string& subject) override;
@@ -30,7 +33,7 @@ protected:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    const Install& install_;
+    std::function<std::string()> installTitle_;
     HWND fname_ = nullptr;
 };
 

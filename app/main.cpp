@@ -3,21 +3,23 @@
 #include <windows.h>
 
 #include "app/CommonControls.h"
+#include "app/Ending.h"
 #include "app/Install.h"
-#include "app/Module1.h"
+#include "app/MessageLoop.h"
 #include "app/frmBackDrop.h"
-#include "app/frmProgress.h"
 #include "platform/win32/DllSearch.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace {
 
-// The one instance of each window object, alive for the whole run.
+// The one instance of each window object, alive for the whole run. The
+// main dialog owns the progress window of its run; the backdrop reads the
+// title the dialog's load stored when it paints.
 struct Program {
     platform::win32::Win32Platform platform;
-    app::frmProgress progress{install};
-    app::Install install{platform.platform(), progress};
-    app::frmBackDrop backdrop{platform.system, install};
+    app::Install install{platform.platform()};
+    app::frmBackDrop backdrop{platform.system, install,
+                              [this] { return install.getVariableValue("installtitle"); }};
 };
 
 }  // namespace
@@ -29,18 +31,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     app::CommonControls::load();
 
     static Program* program = nullptr;
-    app::Module1::guarded([] {
+    app::guarded([] {
         program = new Program;
         program->backdrop.create();
         program->backdrop.Form_Load();
         ShowWindow(program->backdrop.handle(), SW_SHOW);
         UpdateWindow(program->backdrop.handle());
     });
-
-    MSG msg;
-    for (;;) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0 || got == -1) app::Module1::endAtOnce(got == 0 ? 0 : 1);
-        app::Module1::dispatch(msg);
-    }
+    app::runMessageLoop();
 }
