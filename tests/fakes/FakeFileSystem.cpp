@@ -211,7 +211,7 @@ std::vector<const FakeFileSystem::Entry*> FakeFileSystem::matches(const std::str
 }
 
 Status FakeFileSystem::logged(const std::string& what, Status status) {
-    log_->add(resultLine(what, status));
+    log_->addResult(what, status);
     return status;
 }
 

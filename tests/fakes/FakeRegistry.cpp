@@ -85,7 +85,7 @@ std::string FakeRegistry::describe(HKey key) const {
 }
 
 Status FakeRegistry::logged(const std::string& what, Status status) {
-    log_->add(resultLine(what, status));
+    log_->addResult(what, status);
     return status;
 }
 

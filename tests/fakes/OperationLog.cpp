@@ -48,6 +48,10 @@ std::string OperationLog::text() const {
     return all;
 }
 
+void OperationLog::addResult(const std::string& what, long long code) {
+    if (recording_) lines_.push_back(resultLine(what, code));
+}
+
 std::string resultLine(const std::string& what, long long code) {
     return what + " -> " + std::to_string(code);
 }
