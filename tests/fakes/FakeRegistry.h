@@ -93,9 +93,6 @@ public:
     std::vector<std::string> allKeys() const;
 
     OperationLog& log() { return *log_; }
-    // Where calls are logged from now on: a copy of a prepared registry logs
-    // into its new world's log.
-    void useLog(OperationLog& log) { log_ = &log; }
 
     static std::string rootName(platform::HKey root);
 

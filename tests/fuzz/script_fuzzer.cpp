@@ -41,48 +41,50 @@ bool ownedByProduct(const std::string& path) {
     return fuzzing::below(path, kInstallDir) || fuzzing::below(path, kProductMenu);
 }
 
-void layDownMachine(fakes::FakeWorld& world) {
-    using platform::kHkeyClassesRoot;
-    world.registry.setString(platform::kHkeyLocalMachine, engine::kProductKey, "", kInstallDir);
-    world.registry.setString(platform::kHkeyCurrentUser, kShellFolders, "Programs", kPrograms);
-    world.files.addFolder("C:\\WINDOWS\\SYSTEM");
-    for (const char* path : kForeignFiles) world.files.addFile(path, "keep");
-
-    const std::string dir = kInstallDir;
-    world.files.addFile(dir + "\\sprellow.exe", "MZ");
-    world.files.addFile(dir + "\\DATA\\MAIN.DAT", "data");
-    world.files.addFile(dir + "\\README.TXT", "text");
-    world.files.addFile(dir + "\\viewer\\view.exe", "MZ");
-    world.files.addFile(std::string(kProductMenu) + "\\Viewer\\Viewer.lnk", "link");
-
-    // One registration of the product's own, and two that point elsewhere.
-    world.registry.setString(kHkeyClassesRoot, ".qdm", "", "QuobDemo.Document");
-    world.registry.setString(kHkeyClassesRoot, "QuobDemo.Document\\shell\\open\\command", "",
-                             "\"" + dir + "\\viewer\\view.exe\" %1");
-    world.registry.setString(kHkeyClassesRoot, ".txt", "", "txtfile");
-    world.registry.setString(kHkeyClassesRoot, "txtfile\\shell\\open\\command", "",
-                             "C:\\WINDOWS\\NOTEPAD.EXE %1");
-    world.registry.setString(kHkeyClassesRoot, ".vw", "", "Viewer");
-    world.registry.setString(kHkeyClassesRoot, "Viewer\\shell\\open\\command", "",
-                             "C:\\Tools\\viewer.exe \"%1\"");
+// The files of the machine: laid down once, copied for each input, which is
+// far cheaper than folding every path again.
+const fakes::FakeFileSystem& preparedFiles() {
+    static const fakes::FakeFileSystem* files = [] {
+        auto* prepared = new fakes::FakeFileSystem;
+        prepared->addFolder("C:\\WINDOWS\\SYSTEM");
+        for (const char* path : kForeignFiles) prepared->addFile(path, "keep");
+        const std::string dir = kInstallDir;
+        prepared->addFile(dir + "\\sprellow.exe", "MZ");
+        prepared->addFile(dir + "\\DATA\\MAIN.DAT", "data");
+        prepared->addFile(dir + "\\README.TXT", "text");
+        prepared->addFile(dir + "\\viewer\\view.exe", "MZ");
+        prepared->addFile(std::string(kProductMenu) + "\\Viewer\\Viewer.lnk", "link");
+        return prepared;
+    }();
+    return *files;
 }
 
-// The machine is laid down once; each input gets a copy of its file system
-// and registry, which is far cheaper than folding every path again.
-const fakes::FakeWorld& preparedMachine() {
-    static const fakes::FakeWorld* machine = [] {
-        auto* world = new fakes::FakeWorld;
-        layDownMachine(*world);
-        return world;
-    }();
-    return *machine;
+// The registry is laid anew for each input: its keys are shared between
+// copies, so a copy would carry one input's deletions into the next.
+void layDownRegistry(fakes::FakeRegistry& registry) {
+    using platform::kHkeyClassesRoot;
+    registry.setString(platform::kHkeyLocalMachine, engine::kProductKey, "", kInstallDir);
+    registry.setString(platform::kHkeyCurrentUser, kShellFolders, "Programs", kPrograms);
+    const std::string dir = kInstallDir;
+    // One registration of the product's own, and two that point elsewhere.
+    registry.setString(kHkeyClassesRoot, ".qdm", "", "QuobDemo.Document");
+    registry.setString(kHkeyClassesRoot, "QuobDemo.Document\\shell\\open\\command", "",
+                       "\"" + dir + "\\viewer\\view.exe\" %1");
+    registry.setString(kHkeyClassesRoot, ".txt", "", "txtfile");
+    registry.setString(kHkeyClassesRoot, "txtfile\\shell\\open\\command", "",
+                       "C:\\WINDOWS\\NOTEPAD.EXE %1");
+    registry.setString(kHkeyClassesRoot, ".vw", "", "Viewer");
+    registry.setString(kHkeyClassesRoot, "Viewer\\shell\\open\\command", "",
+                       "C:\\Tools\\viewer.exe \"%1\"");
 }
 
 // The keys no script may delete: all of them but those below HKEY_CLASSES_ROOT.
 const std::vector<std::string>& keysOutsideClassesRoot() {
     static const std::vector<std::string> keys = [] {
         std::vector<std::string> outside;
-        for (const std::string& key : preparedMachine().registry.allKeys())
+        fakes::FakeRegistry registry;
+        layDownRegistry(registry);
+        for (const std::string& key : registry.allKeys())
             if (!startsWith(key, "HKCR\\")) outside.push_back(key);
         return outside;
     }();
@@ -98,10 +100,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fakes::FakeWorld world;
     // The checks below look at the machine afterwards, not at the calls.
     world.log.setRecording(false);
-    world.files = preparedMachine().files;
+    world.files = preparedFiles();
     world.files.useLog(world.log);
-    world.registry = preparedMachine().registry;
-    world.registry.useLog(world.log);
+    layDownRegistry(world.registry);
     world.files.addFile(std::string(kInstallDir) + "\\fuzz.del", script);
     world.system.setProgramFolder(kInstallDir);
     engine::Install install(world.platform(), world.dialog, world.progress);
