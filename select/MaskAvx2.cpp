@@ -1,6 +1,10 @@
 // AVX2 path: 32 pixels per compare. A byte shuffle reverses each group of 8
 // compare results so that movemask yields the four mask bytes in mask order
-// directly. Rows narrower than 32 pixels go to the SSE2 row.
+// directly. Rows narrower than 32 pixels go to the SSE2 row. Built into the
+// 32-bit DLL as well: only these functions use AVX2 (per-function target),
+// and the exports take them only where cpuid and XGETBV say the processor
+// and the system can run them. In 32-bit code there are eight vector
+// registers, so each loop works on one vector at a time.
 #include <immintrin.h>
 
 #include "select/MaskBits.h"
