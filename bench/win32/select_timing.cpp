@@ -1,7 +1,7 @@
-// How fast the shipped select.dll runs in a 32-bit process: loads the DLL
-// from this program's folder (or the path given first), times each export on
-// the same workloads as the native benchmark with QueryPerformanceCounter,
-// and beside each one a floor timed in the same process on the same bytes:
+// How fast the shipped select.dll runs in a 32-bit process. Loads the DLL
+// from this program's folder (or the one named after the run count) and
+// times each export with QueryPerformanceCounter on the native benchmark's
+// workloads, beside a floor timed in the same process on the same bytes:
 //   read-only     a plain SSE2 pass that only reads the bytes;
 //   mask          reads every pixel byte once and writes the mask bytes;
 //   mask+rewrite  the same, and stores every pixel back.
@@ -170,8 +170,10 @@ std::string besideThisProgram(const char* file) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string dllPath = argc > 1 ? argv[1] : besideThisProgram("select.dll");
-    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 15;
+    // select_timing [runs [dll]]: best of `runs` (15), the DLL beside this
+    // program unless another is named.
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+    const std::string dllPath = argc > 2 ? argv[2] : besideThisProgram("select.dll");
     HMODULE dll = LoadLibraryA(dllPath.c_str());
     if (dll == nullptr) {
         std::fprintf(stderr, "can't load %s (error %lu)\n", dllPath.c_str(), GetLastError());
@@ -202,7 +204,8 @@ int main(int argc, char** argv) {
     std::printf("select.dll in a 32-bit process: %s\n", dllPath.c_str());
     std::printf("processor: AVX2 with the YMM state saved by the system: %s; best of %d runs\n",
                 processorHasAvx2() ? "yes" : "no", runs);
-    std::printf("  %-30s %-32s   %-13s %-32s   %s\n", "workload", "export", "floor", "", "ratio");
+    std::printf("  %-30s %-27s   %-41s   %s\n", "workload", "export: best (median)",
+                "floor: best (median)", "export/floor");
 
     volatile uint32_t sink = 0;
     for (int32_t zero : {1, 0}) {
