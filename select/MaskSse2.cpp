@@ -47,12 +47,11 @@ SSE2_CODE inline __m128i rewritten(__m128i v, __m128i isTransparent, __m128i isZ
     return _mm_andnot_si128(isTransparent, _mm_or_si128(v, _mm_and_si128(isZero, substitute)));
 }
 
-// 16 pixels in place; returns their group sums. The pixels are loaded once
-// into a register (left to itself the compiler folds the load into each
-// compare and reads the same bytes again).
+// 16 pixels in place; returns their group sums. The pixels are read once,
+// through a volatile pointer, into a register (left to itself the compiler
+// folds the load into each compare and reads the same bytes again).
 SSE2_CODE inline __m128i rewrite16(uint8_t* at, __m128i transparent, __m128i substitute) {
-    __m128i v = load16(at);
-    __asm__("" : "+x"(v));
+    const __m128i v = *reinterpret_cast<const volatile __m128i_u*>(at);
     const __m128i t = _mm_cmpeq_epi8(v, transparent);
     store16(at, rewritten(v, t, _mm_cmpeq_epi8(v, _mm_setzero_si128()), substitute));
     return groupSums(t);
