@@ -12,11 +12,7 @@ namespace {
 const MaskKernels kKernels[kMaskPathCount] = {
     {"scalar", makeMaskScalar, checkScalar},
     {"sse2", makeMaskSse2, checkSse2},
-#if SELECT_WITH_AVX2
     {"avx2", makeMaskAvx2, checkAvx2},
-#else
-    {"avx2", nullptr, nullptr},
-#endif
 };
 
 bool cpuHasSse2() {

@@ -85,7 +85,6 @@ int32_t makeMaskSse2(uint8_t* pixels, int32_t width, int32_t height, uint8_t* ma
                      PixelColours colours);
 int32_t checkSse2(const uint8_t* pixels, int32_t width, int32_t height, uint8_t transparent);
 
-#if SELECT_WITH_AVX2
 void makeMaskRowAvx2(uint8_t* row, size_t width, uint8_t* maskRow, int32_t zeroIsTransparent,
                      PixelColours colours);
 bool containsByteAvx2(const uint8_t* bytes, size_t count, uint8_t value);
@@ -93,7 +92,6 @@ int32_t makeMaskAvx2(uint8_t* pixels, int32_t width, int32_t height, uint8_t* ma
                      int32_t maskRowBits, int32_t maskRows, int32_t zeroIsTransparent,
                      PixelColours colours);
 int32_t checkAvx2(const uint8_t* pixels, int32_t width, int32_t height, uint8_t transparent);
-#endif
 
 // The kernels of a path, or nullptr when this build doesn't have it.
 const MaskKernels* maskKernelsFor(MaskPath path);

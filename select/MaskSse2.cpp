@@ -25,37 +25,46 @@ SSE2_CODE inline uint32_t bitsOf(__m128i equal) {
     return static_cast<uint32_t>(_mm_movemask_epi8(equal));
 }
 
-// The eight mask bytes of 64 pixels from four compare results: each compare
-// byte keeps its bit of the mask byte (first pixel 0x80 .. eighth 0x01), a
-// sum of absolute differences adds each group of eight into its byte, and
-// two packs put the eight bytes in order.
-SSE2_CODE inline __m128i maskBytesOf64(__m128i e0, __m128i e1, __m128i e2, __m128i e3) {
+// The mask bytes of 64 pixels from four compare results: each compare byte
+// keeps its bit of the mask byte (first pixel 0x80 .. eighth 0x01), a sum of
+// absolute differences adds each group of eight into its byte (groupSums,
+// 16 pixels), and two packs put the eight bytes in order (maskBytesOf64).
+SSE2_CODE inline __m128i groupSums(__m128i equal) {
     const __m128i weights = _mm_set1_epi64x(0x0102040810204080LL);
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i s0 = _mm_sad_epu8(_mm_and_si128(e0, weights), zero);
-    const __m128i s1 = _mm_sad_epu8(_mm_and_si128(e1, weights), zero);
-    const __m128i s2 = _mm_sad_epu8(_mm_and_si128(e2, weights), zero);
-    const __m128i s3 = _mm_sad_epu8(_mm_and_si128(e3, weights), zero);
+    return _mm_sad_epu8(_mm_and_si128(equal, weights), _mm_setzero_si128());
+}
+
+SSE2_CODE inline __m128i maskBytesOf64(__m128i s0, __m128i s1, __m128i s2, __m128i s3) {
     const __m128i words = _mm_packs_epi32(_mm_packs_epi32(s0, s1), _mm_packs_epi32(s2, s3));
     return _mm_packus_epi16(words, words);
 }
 
 // Transparent pixels become 0; pixels of index 0 that aren't transparent
-// take the substitute index; the rest stay.
+// take the substitute index (an OR puts it in, as they hold 0); the rest
+// stay.
 SSE2_CODE inline __m128i rewritten(__m128i v, __m128i isTransparent, __m128i isZero,
                                    __m128i substitute) {
-    const __m128i zeroReplaced =
-        _mm_or_si128(_mm_and_si128(isZero, substitute), _mm_andnot_si128(isZero, v));
-    return _mm_andnot_si128(isTransparent, zeroReplaced);
+    return _mm_andnot_si128(isTransparent, _mm_or_si128(v, _mm_and_si128(isZero, substitute)));
+}
+
+// 16 pixels in place; returns their group sums. The pixels are read once,
+// through a volatile pointer, into a register (left to itself the compiler
+// folds the load into each compare and reads the same bytes again).
+SSE2_CODE inline __m128i rewrite16(uint8_t* at, __m128i transparent, __m128i substitute) {
+    const __m128i v = *reinterpret_cast<const volatile __m128i_u*>(at);
+    const __m128i t = _mm_cmpeq_epi8(v, transparent);
+    store16(at, rewritten(v, t, _mm_cmpeq_epi8(v, _mm_setzero_si128()), substitute));
+    return groupSums(t);
 }
 
 SSE2_CODE void zeroModeRow(const uint8_t* row, size_t width, uint8_t* maskRow) {
     const __m128i zero = _mm_setzero_si128();
     size_t x = 0;
     for (; x + 64 <= width; x += 64) {
-        const __m128i bytes = maskBytesOf64(
-            _mm_cmpeq_epi8(load16(row + x), zero), _mm_cmpeq_epi8(load16(row + x + 16), zero),
-            _mm_cmpeq_epi8(load16(row + x + 32), zero), _mm_cmpeq_epi8(load16(row + x + 48), zero));
+        const __m128i bytes = maskBytesOf64(groupSums(_mm_cmpeq_epi8(load16(row + x), zero)),
+                                            groupSums(_mm_cmpeq_epi8(load16(row + x + 16), zero)),
+                                            groupSums(_mm_cmpeq_epi8(load16(row + x + 32), zero)),
+                                            groupSums(_mm_cmpeq_epi8(load16(row + x + 48), zero)));
         _mm_storel_epi64(reinterpret_cast<__m128i*>(maskRow + x / 8), bytes);
     }
     if (x + 32 <= width) {
@@ -95,16 +104,15 @@ SSE2_CODE void transparentModeRow(uint8_t* row, size_t width, uint8_t* maskRow,
 
     size_t x = 0;
     for (; x + 64 <= width; x += 64) {
-        __m128i isTransparent[4];
-        for (int i = 0; i < 4; ++i) {
-            const __m128i v = load16(row + x + 16 * i);
-            isTransparent[i] = _mm_cmpeq_epi8(v, transparent);
-            store16(row + x + 16 * i,
-                    rewritten(v, isTransparent[i], _mm_cmpeq_epi8(v, zero), substitute));
-        }
-        _mm_storel_epi64(
-            reinterpret_cast<__m128i*>(maskRow + x / 8),
-            maskBytesOf64(isTransparent[0], isTransparent[1], isTransparent[2], isTransparent[3]));
+        // Written out rather than looped: a loop kept the four compare
+        // results in memory.
+        const __m128i s01 = _mm_packs_epi32(rewrite16(row + x, transparent, substitute),
+                                            rewrite16(row + x + 16, transparent, substitute));
+        const __m128i s23 = _mm_packs_epi32(rewrite16(row + x + 32, transparent, substitute),
+                                            rewrite16(row + x + 48, transparent, substitute));
+        const __m128i words = _mm_packs_epi32(s01, s23);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(maskRow + x / 8),
+                         _mm_packus_epi16(words, words));
     }
     if (x + 32 <= width) {
         const __m128i v0 = load16(row + x);

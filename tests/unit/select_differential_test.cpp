@@ -205,7 +205,8 @@ TEST_P(VectorPath, MakesTheSameMaskForEverySmallShape) {
 
 TEST_P(VectorPath, MakesTheSameMaskForWideRows) {
     Shapes shapes(99);
-    for (int32_t width : {95, 96, 97, 127, 128, 129, 255, 256, 257, 1000, 1021, 4093, 4096}) {
+    for (int32_t width :
+         {95, 96, 97, 127, 128, 129, 160, 161, 231, 255, 256, 257, 1000, 1021, 4093, 4096}) {
         for (int32_t height : {1, 2, 5}) {
             for (int32_t round = 0; round < 3; ++round) {
                 ASSERT_NO_FATAL_FAILURE(expectSame(shapes.usual(width, height)));

@@ -234,20 +234,26 @@ TEST(SelectDllResults, WorkedExamples) {
               (Bytes{0xEE, 0xEE, 0xEE, 0xEE, 0x80, 0xEE, 0xEE, 0xEE, 0x40, 0xEE, 0xEE, 0xEE}));
 }
 
-// The DLL (its vector path on this processor) against the scalar reference
+// The DLL (its best vector path on this processor: AVX2 where the processor
+// and the system support it, SSE2 otherwise) against the scalar reference
 // built into this program, over random shapes with guard bytes after every
-// buffer.
+// buffer. The same source's vector paths are built into this program too, so
+// every path that 32-bit code can take is compared, whichever the DLL takes.
 TEST(SelectDllResults, MatchTheScalarReference) {
     SelectDll dll;
     ASSERT_NE(dll.module(), nullptr);
+    std::vector<const masklib::MaskKernels*> paths;
+    for (masklib::MaskPath p : {masklib::MaskPath::Sse2, masklib::MaskPath::Avx2}) {
+        if (masklib::maskPathAvailable(p)) paths.push_back(masklib::maskKernelsFor(p));
+    }
     std::mt19937 random(2024);
     auto below = [&](int32_t n) {
         return std::uniform_int_distribution<int32_t>(0, n - 1)(random);
     };
     constexpr size_t kGuard = 48;
-    const int32_t wide[] = {127, 128, 129, 1021, 4093};
+    const int32_t wide[] = {127, 128, 129, 161, 231, 1021, 4093};
     for (int32_t round = 0; round < 3000; ++round) {
-        const int32_t width = round % 10 == 0 ? wide[below(5)] : below(71);
+        const int32_t width = round % 10 == 0 ? wide[below(7)] : below(71);
         const int32_t height = below(10);
         const int32_t maskRowBits = (width + 7) / 8 * 8 + 8 * below(3);
         const int32_t maskRows = height + below(3);
@@ -265,11 +271,21 @@ TEST(SelectDllResults, MatchTheScalarReference) {
         }
         Bytes mask(shift + maskBytes + kGuard);
         for (auto& b : mask) b = uint8_t(below(256));
+        const Bytes pixelsBefore = pixels, maskBefore = mask;
         Bytes wantPixels = pixels, wantMask = mask;
 
         const int32_t want = masklib::makeMaskScalar(wantPixels.data() + shift, width, height,
                                                      wantMask.data() + shift, maskRowBits, maskRows,
                                                      zeroMode, {transparent, substitute});
+        for (const masklib::MaskKernels* path : paths) {
+            Bytes p = pixelsBefore, m = maskBefore;
+            ASSERT_EQ(path->makeMask(p.data() + shift, width, height, m.data() + shift, maskRowBits,
+                                     maskRows, zeroMode, {transparent, substitute}),
+                      want)
+                << path->name << " width " << width << " height " << height;
+            ASSERT_EQ(p, wantPixels) << path->name << " width " << width;
+            ASSERT_EQ(m, wantMask) << path->name << " width " << width;
+        }
         dll.setPixelColours()(transparent, substitute);
         const int32_t got = dll.makeTheMask()(pixels.data() + shift, width, height,
                                               mask.data() + shift, maskRowBits, maskRows, zeroMode);
