@@ -292,6 +292,11 @@ Status Win32FileSystem::createNewFile(const std::string& path, MayEmpty mayEmpty
     existing.links = info.nNumberOfLinks;
 
     if (writeError != kErrorSuccess) return writeError;
+    // Windows refuses to open a read-only file for writing; Wine, running as
+    // root, may not (see createFileForOutput).
+    if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+        return kErrorAccessDenied;
     if (!mayEmpty(existing)) return kErrorFileExists;
     // The handle is at the file's start: its end moves there.
     return SetEndOfFile(file) ? kErrorSuccess : lastError();

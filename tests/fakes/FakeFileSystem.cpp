@@ -549,10 +549,14 @@ Status FakeFileSystem::createNewFile(const std::string& path, MayEmpty mayEmpty,
     const auto links = linkCounts_.find(f.key);
     existing.links = links == linkCounts_.end() ? 1 : links->second;
     existing.attributes = reportedAttributes(*e);
-    if (e->folder || !folderWritable(parentKey(f.key)) || (e->attributes & kAttrReadOnly) != 0)
+    // A folder opens for writing too (with backup semantics, as the system
+    // opens it), but has no end that could move.
+    const bool readOnlyFile = !e->folder && (e->attributes & kAttrReadOnly) != 0;
+    if (!folderWritable(parentKey(f.key)) || readOnlyFile)
         return logged(what, platform::kErrorAccessDenied);
     if (e->inUse || e->runningProgram) return logged(what, platform::kErrorSharingViolation);
     if (!mayEmpty(existing)) return logged(what, platform::kErrorFileExists);
+    if (e->folder) return logged(what, platform::kErrorAccessDenied);
     e->data.clear();
     return logged(what, 0);
 }

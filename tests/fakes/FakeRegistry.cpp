@@ -152,13 +152,14 @@ Status FakeRegistry::openKey(HKey root, const std::string& subKey, std::uint32_t
 Status FakeRegistry::queryValue(HKey key, const std::string& valueName, std::uint32_t* type,
                                 std::uint8_t* data, std::uint32_t* size) {
     const std::string what = "RegQueryValueEx " + describe(key) + " \"" + valueName + "\"";
+    // The arguments are checked before the key is looked at.
+    if (data != nullptr && size == nullptr) return logged(what, platform::kErrorInvalidParameter);
     const Handle* h = handle(key);
     if (h == nullptr) return logged(what, platform::kErrorInvalidHandle);
     if (h->key->deleted) return logged(what, kErrorKeyDeleted);
     const std::string upperName = upperText(valueName);
     auto it = h->key->values.find(upperName);
     if (it == h->key->values.end()) return logged(what, platform::kErrorFileNotFound);
-    if (data != nullptr && size == nullptr) return logged(what, platform::kErrorInvalidParameter);
     const Value& v = it->second;
     const auto needed = static_cast<std::uint32_t>(v.bytes.size());
     if (type != nullptr) *type = v.type;

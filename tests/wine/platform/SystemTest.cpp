@@ -1,5 +1,6 @@
-// The folder queries, the program's own folder and name, the Programs folder
-// and the write-access probe, on a real Wine prefix.
+// The Windows folders, the program's own folder and name, the Programs folder,
+// the shell notification and the write-access probe end to end, on a real
+// Wine prefix. The calls' result codes are in the contract table.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <windows.h>
@@ -19,23 +20,6 @@ TEST(SystemOnWine, WindowsFoldersEndInASeparator) {
     platform::win32::Win32System system;
     EXPECT_EQ(sysenv::GetWindowsDir(system), "C:\\windows\\");
     EXPECT_EQ(sysenv::GetWindowsSysDir(system), "C:\\windows\\system32\\");
-}
-
-TEST(SystemOnWine, FolderQueriesFollowTheBufferProtocol) {
-    platform::win32::Win32System system;
-    char buffer[255];
-    EXPECT_EQ(system.getWindowsDirectory(buffer, sizeof buffer), 10u);
-    EXPECT_STREQ(buffer, "C:\\windows");
-    char tiny[4];
-    EXPECT_EQ(system.getSystemDirectory(tiny, sizeof tiny), 20u);  // the size it needs
-}
-
-TEST(SystemOnWine, DriveTypes) {
-    platform::win32::Win32System system;
-    EXPECT_EQ(system.getDriveType("C:\\"), platform::kDriveFixed);
-    EXPECT_EQ(system.getDriveType("c:\\"), platform::kDriveFixed);
-    // A letter that Wine maps to nothing.
-    EXPECT_EQ(system.getDriveType("Q:\\"), platform::kDriveNoRootDir);
 }
 
 TEST(SystemOnWine, ProgramFolderAndNameComeFromTheRunningFile) {
@@ -60,7 +44,10 @@ TEST(SystemOnWine, ProgramPathsSplitAsTheSeamPromises) {
     EXPECT_EQ(folderOfProgram("\\\\server\\share\\sprellow.exe"), "\\\\server\\share");
 }
 
-TEST(SystemOnWine, ProgramsFolderIsWhatTheShellStores) {
+// The association change goes to the shell first: the shell's folders answer
+// as before afterwards.
+TEST(SystemOnWine, ProgramsFolderIsWhatTheShellStoresAndNotificationLeavesIt) {
+    platform::win32::Win32Shell().notifyAssociationsChanged();
     platform::win32::Win32Registry registry;
     const std::string programs = sysenv::getProgramsFolder(registry);
 
@@ -78,38 +65,12 @@ TEST(SystemOnWine, ProgramsFolderIsWhatTheShellStores) {
     EXPECT_NE(output.find(programs), std::string::npos) << output;
 }
 
-TEST(SystemOnWine, ShellNotificationReturns) {
-    platform::win32::Win32Shell shell;
-    shell.notifyAssociationsChanged();
-}
-
 class WriteAccessOnWine : public ::testing::Test {
 protected:
     ScratchFolder scratch;
     platform::win32::Win32FileSystem files;
     std::string probe() const { return scratch / "W-r-i-t-e.acc"; }
 };
-
-TEST_F(WriteAccessOnWine, WritableFolderWithOrWithoutSeparatorLeavesNoProbe) {
-    EXPECT_TRUE(sysenv::WriteAccess(files, scratch.path()));
-    EXPECT_FALSE(exists(probe()));
-    EXPECT_TRUE(sysenv::WriteAccess(files, scratch.path() + "\\"));
-    EXPECT_FALSE(exists(probe()));
-}
-
-TEST_F(WriteAccessOnWine, WritableProbeFileAlreadyThereIsEmptiedAndDeleted) {
-    winetest::writeFile(probe(), "left over");
-    EXPECT_TRUE(sysenv::WriteAccess(files, scratch.path()));
-    EXPECT_FALSE(exists(probe()));
-}
-
-TEST_F(WriteAccessOnWine, ReadOnlyProbeFileMeansNoAccessAndStays) {
-    winetest::writeFile(probe(), "keep");
-    winetest::setAttributes(probe(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_FALSE(sysenv::WriteAccess(files, scratch.path()));
-    ASSERT_TRUE(exists(probe()));
-    EXPECT_EQ(winetest::readFile(probe()), "keep");
-}
 
 // A second name of another file, or a folder, at the probe's name: no write
 // access, and the other file keeps its bytes.
@@ -126,12 +87,6 @@ TEST_F(WriteAccessOnWine, ProbeNameThatIsAHardLinkOrAFolderIsLeftUntouched) {
     EXPECT_FALSE(sysenv::WriteAccess(files, scratch.path()));
     EXPECT_TRUE(exists(probe()));
     RemoveDirectoryA(probe().c_str());
-}
-
-TEST_F(WriteAccessOnWine, MissingFolderMeansNoAccessAndCreatesNothing) {
-    const std::string missing = scratch / "absent";
-    EXPECT_FALSE(sysenv::WriteAccess(files, missing));
-    EXPECT_FALSE(exists(missing));
 }
 
 }  // namespace

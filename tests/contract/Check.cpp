@@ -1,0 +1,279 @@
+// Makes a case's one call through the platform interfaces and reads back what
+// it reported and left behind, in the words the table uses.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "tests/contract/Contract.h"
+
+namespace contract {
+namespace {
+
+using platform::Status;
+
+std::string upper(std::string text) {
+    for (char& c : text) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    return text;
+}
+
+std::string joined(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return upper(a) < upper(b); });
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : "|") + name;
+    return text;
+}
+
+std::string letters(std::uint32_t attributes) {
+    std::string text;
+    const std::pair<std::uint32_t, char> bits[] = {{platform::kAttributeDirectory, 'D'},
+                                                   {platform::kAttributeReparsePoint, 'L'},
+                                                   {platform::kAttributeReadOnly, 'R'},
+                                                   {platform::kAttributeHidden, 'H'},
+                                                   {platform::kAttributeSystem, 'S'}};
+    for (const auto& [bit, letter] : bits) {
+        if (attributes & bit) text += letter;
+    }
+    return text;
+}
+
+std::string shownBytes(const std::uint8_t* data, std::uint32_t size) {
+    std::string text;
+    for (std::uint32_t i = 0; i < size; ++i)
+        text += data[i] == 0 ? std::string("\\0") : std::string(1, static_cast<char>(data[i]));
+    return text;
+}
+
+// The single-name ordinary file that the write-access probe may empty.
+bool singleOrdinaryFile(const platform::FileSystem::NameFacts& facts) {
+    return facts.links == 1 && (facts.attributes & (platform::kAttributeDirectory |
+                                                    platform::kAttributeReparsePoint)) == 0;
+}
+
+std::string folderQuery(std::uint32_t (platform::System::*query)(char*, std::uint32_t),
+                        platform::System& system, std::uint32_t size) {
+    char full[1024];
+    const std::uint32_t length = (system.*query)(full, sizeof full);
+    std::vector<char> buffer(size + 1, '#');
+    const std::uint32_t result = (system.*query)(buffer.data(), size);
+    if (length == 0 || result == 0) return "failed";
+    if (result == length && std::strcmp(buffer.data(), full) == 0) return "written";
+    return result == length + 1 ? "needs length+1" : "returned " + std::to_string(result);
+}
+
+class Call {
+public:
+    Call(const Case& c, Side& side) : c_(c), side_(side) {}
+
+    std::string path(const std::string& relative) const {
+        if (!relative.empty() && relative[0] == '~') {
+            // Blanks after the name stay as they were written.
+            const auto end = relative.find_last_not_of(' ') + 1;
+            return side_.shortPath(relative.substr(1, end - 1)) + relative.substr(end);
+        }
+        return side_.root() + "\\" + relative;
+    }
+    std::string keyPath(const std::string& relative) const {
+        if (!relative.empty() && relative[0] == '\\') return "\\" + side_.keyPath() + relative;
+        return relative.empty() ? side_.keyPath() : side_.keyPath() + "\\" + relative;
+    }
+    platform::HKey open(const std::string& relative) {
+        platform::HKey handle = 0;
+        EXPECT_EQ(side_.registry().openKey(side_.keyRoot(), keyPath(relative), 0,
+                                           platform::kKeyAllAccess, handle),
+                  0)
+            << relative;
+        return handle;
+    }
+
+    Status run(std::string& seen);
+
+private:
+    Status runFiles(std::string& seen);
+    Status runRegistry(std::string& seen);
+
+    const Case& c_;
+    Side& side_;
+};
+
+Status Call::run(std::string& seen) {
+    if (c_.op < Op::OpenKey) return runFiles(seen);
+    if (c_.op < Op::DriveType) return runRegistry(seen);
+    platform::System& system = side_.system();
+    if (c_.op == Op::DriveType) return static_cast<Status>(system.getDriveType(c_.arg));
+    seen = folderQuery(c_.op == Op::WindowsFolder ? &platform::System::getWindowsDirectory
+                                                  : &platform::System::getSystemDirectory,
+                       system, c_.number);
+    return 0;
+}
+
+Status Call::runFiles(std::string& seen) {
+    platform::FileSystem& fs = side_.files();
+    const std::string at = path(c_.arg);
+    switch (c_.op) {
+        case Op::List: {
+            std::vector<std::string> names{"stale"};
+            const Status status = fs.listFiles(at, names);
+            seen = joined(names);
+            return status;
+        }
+        case Op::Find: {
+            std::vector<platform::FoundEntry> found{{"stale", 0}};
+            const Status status = fs.findEntries(at, found);
+            std::vector<std::string> names;
+            for (const auto& e : found)
+                names.push_back(e.name + (e.attributes & platform::kAttributeDirectory ? "/" : ""));
+            seen = joined(names);
+            return status;
+        }
+        case Op::Read: {
+            std::string contents = "stale";
+            std::uint64_t length = 99;
+            const Status status = fs.readWholeFile(at, c_.number, contents, length);
+            if (status == 0) seen = std::to_string(length) + ":" + contents;
+            return status;
+        }
+        case Op::Length: {
+            std::uint64_t length = 99;
+            const Status status = fs.fileLength(at, length);
+            if (status == 0) seen = std::to_string(length);
+            return status;
+        }
+        case Op::DeleteFiles:
+            return fs.deleteFiles(at);
+        case Op::DeleteFile:
+            return fs.deleteFile(at);
+        case Op::RemoveFolder:
+            return fs.removeDirectory(at);
+        case Op::CreateOutput:
+            return fs.createFileForOutput(at);
+        case Op::RestartDelete:
+            return fs.scheduleDeleteAtRestart(at);
+        case Op::Attributes: {
+            std::uint32_t attributes = 0;
+            const Status status = fs.getAttributes(at, attributes);
+            seen = letters(attributes);
+            return status;
+        }
+        case Op::CreateNew: {
+            platform::FileSystem::NameFacts facts;
+            const Status status = fs.createNewFile(at, singleOrdinaryFile, facts);
+            if (facts.links != 0)
+                seen = "links=" + std::to_string(facts.links) + " " + letters(facts.attributes);
+            if (seen.back() == ' ') seen.pop_back();
+            return status;
+        }
+        default:
+            break;
+    }
+    // The calls on a handle.
+    const bool inspect = c_.op == Op::FinalPath;
+    platform::FileHandle handle = platform::kNoFile;
+    Status status = fs.openEntry(
+        at, inspect ? platform::OpenFor::Inspection : platform::OpenFor::Deletion, handle);
+    if (status == 0 && inspect) {
+        std::string finalPath;
+        std::uint32_t attributes = 0;
+        status = fs.describeEntry(handle, finalPath, attributes);
+        const std::string prefix = "\\\\?\\" + side_.root() + "\\";
+        seen = upper(finalPath).rfind(upper(prefix), 0) == 0 ? finalPath.substr(prefix.size())
+                                                             : finalPath;
+    }
+    if (status == 0 && c_.op == Op::DeleteByHandle) status = fs.deleteEntry(handle);
+    if (handle != platform::kNoFile) fs.closeEntry(handle);
+    return status;
+}
+
+Status Call::runRegistry(std::string& seen) {
+    platform::Registry& reg = side_.registry();
+    std::uint32_t type = 77;
+    std::uint32_t size = 5;
+    switch (c_.op) {
+        case Op::OpenKey: {
+            platform::HKey handle = 1234;
+            const Status status =
+                reg.openKey(side_.keyRoot(), keyPath(c_.arg), 0, platform::kKeyAllAccess, handle);
+            seen = handle == 1234 ? "untouched" : handle == 0 ? "zero" : "opened";
+            if (status == 0) reg.closeKey(handle);
+            return status;
+        }
+        case Op::QuerySize:
+        case Op::Query:
+        case Op::QueryNoSize: {
+            const platform::HKey handle = open(c_.arg);
+            std::vector<std::uint8_t> data(c_.number + 1, 'x');
+            size = c_.number;
+            const Status status = reg.queryValue(handle, c_.text, &type,
+                                                 c_.op == Op::QuerySize ? nullptr : data.data(),
+                                                 c_.op == Op::QueryNoSize ? nullptr : &size);
+            if (status == 0 || status == platform::kErrorMoreData)
+                seen = "type " + std::to_string(type) + " size " + std::to_string(size);
+            if (status == 0 && c_.op == Op::Query) seen += " data " + shownBytes(data.data(), size);
+            reg.closeKey(handle);
+            return status;
+        }
+        case Op::DeleteKey: {
+            const platform::HKey handle = open(c_.arg);
+            const Status status = reg.deleteKey(handle, c_.text);
+            reg.closeKey(handle);
+            return status;
+        }
+        case Op::DeleteKeyTwice: {
+            const platform::HKey first = open(c_.arg);
+            const platform::HKey second = open(c_.arg);
+            EXPECT_EQ(reg.deleteKey(first, ""), 0);
+            seen = "query " + std::to_string(reg.queryValue(second, "", &type, nullptr, &size));
+            const Status status = reg.deleteKey(second, "");
+            EXPECT_EQ(reg.closeKey(first), 0);
+            EXPECT_EQ(reg.closeKey(second), 0);
+            return status;
+        }
+        case Op::CloseKeyTwice: {
+            const platform::HKey handle = open(c_.arg);
+            EXPECT_EQ(reg.closeKey(handle), 0);
+            return reg.closeKey(handle);
+        }
+        case Op::NoKey:
+            seen = "close " + std::to_string(reg.closeKey(0));
+            return reg.queryValue(0, "", &type, nullptr, &size);
+        default:
+            return -1;
+    }
+}
+
+}  // namespace
+
+void check(const Case& c, Side& side) {
+    if (c.wine == Wine::Differs && side.onWine()) GTEST_SKIP() << "Wine differs: " << c.why;
+    for (const Plant& plant : c.given) side.plant(plant);
+    Call call(c, side);
+    platform::FileHandle hold = platform::kNoFile;
+    if (!c.held.empty()) {
+        ASSERT_EQ(side.files().openEntry(call.path(c.held), platform::OpenFor::Holding, hold), 0);
+    }
+    std::string seen;
+    const Status status = call.run(seen);
+    if (hold != platform::kNoFile) side.files().closeEntry(hold);
+    side.release();
+
+    if (c.wine == Wine::Same || !side.onWine()) {
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(seen, c.seen);
+    }
+    for (const std::string& after : c.after) {
+        const bool absent = after[0] == '!';
+        const std::string what = after.substr(absent ? 1 : 0);
+        if (what[0] == '@') {
+            EXPECT_EQ(side.keyExists(what.substr(1)), !absent) << after;
+        } else if (what[0] == '*') {
+            EXPECT_TRUE(side.scheduled(call.path(what.substr(1)))) << after;
+        } else if (const auto eq = what.find('='); eq != std::string::npos) {
+            EXPECT_EQ(side.contents(what.substr(0, eq)), what.substr(eq + 1)) << after;
+        } else {
+            EXPECT_EQ(side.exists(what), !absent) << after;
+        }
+    }
+}
+
+}  // namespace contract

@@ -1,0 +1,234 @@
+// The file system's promises: listing and wildcards, reading, deletion,
+// folders, attributes, the write-access probe's create-new, and the links,
+// short names and handles that the deletion rules ask about.
+#include "tests/contract/Contract.h"
+
+namespace contract {
+namespace {
+
+constexpr std::uint32_t R = platform::kAttributeReadOnly;
+constexpr std::uint32_t H = platform::kAttributeHidden;
+constexpr std::uint32_t S = platform::kAttributeSystem;
+constexpr platform::Status kErrorDirectory = 267;
+using platform::kErrorAccessDenied;
+using platform::kErrorDirNotEmpty;
+using platform::kErrorFileExists;
+using platform::kErrorFileNotFound;
+using platform::kErrorInvalidName;
+using platform::kErrorPathNotFound;
+using platform::kErrorSharingViolation;
+
+const char* const kLinkOpensTarget =
+    "FILE_FLAG_OPEN_REPARSE_POINT opens the target of the Unix symbolic link that stands for a "
+    "folder link under Wine, where Windows opens the link itself";
+
+}  // namespace
+
+std::vector<Case> fileCases() {
+    const std::vector<Plant> listing = {file("one.del"),           file("TWO.DEL"),
+                                        file("locked.del", "", R), file("hidden.del", "", H),
+                                        file("system.del", "", S), file("other.txt"),
+                                        folder("folder.del"),      file("c.delx")};
+    const std::vector<Plant> names = {file("README"), file("a.txt"), file("ab.txt"),
+                                      file("abc.txt"), file("x.tar.gz")};
+    // Each has an 8.3 alias ending in ".DEL" or ".TXT" on a real volume.
+    const std::vector<Plant> aliased = {file("notes.delx"), file("archive.delete"),
+                                        file("a long name.del"), file("x.txt.bak")};
+    const std::vector<Plant> linked = {file("target\\precious.txt", "kept"),
+                                       alias("target\\precious.txt", "PRECIO~1.TXT"),
+                                       folder("inst"), link("inst\\ulink", "target")};
+    const std::string raw("line\r\nnext\rthird\n\0\x1a\xff end", 24);
+    const std::string big(32768, 'x');
+    const std::string edge(32767, 'y');
+    const std::string all = "a.txt|ab.txt|abc.txt|README|x.tar.gz";
+    // clang-format off
+    return {
+        // ---- listing: ordinary files only, wildcards as FindFirstFile takes
+        // them on long names, letter case ignored
+        {"ListLeavesOutFoldersHiddenAndSystemFiles", listing, Op::List, "*.DEL", 0,
+         "locked.del|one.del|TWO.DEL"},
+        {"StarDotStarTakesNamesWithoutADot", names, Op::List, "*.*", 0, all},
+        {"StarAloneTakesEveryName", names, Op::List, "*", 0, all},
+        {"QuestionMarkMayMatchNothingBeforeADot", names, Op::List, "a?.txt", 0, "a.txt|ab.txt"},
+        {"TwoQuestionMarks", names, Op::List, "??.txt", 0, "a.txt|ab.txt"},
+        {"StarDotTakesNamesWithoutADot", names, Op::List, "*.", 0, "README"},
+        {"PatternIgnoresCase", names, Op::List, "a*.TXT", 0, "a.txt|ab.txt|abc.txt"},
+        {"LastExtensionCounts", names, Op::List, "*.gz", 0, "x.tar.gz"},
+        {"NameWithoutWildcardsIgnoresCase", names, Op::List, "readme", 0, "README"},
+        {"ShortAliasesDontMatchDel", aliased, Op::List, "*.del", 0, "a long name.del"},
+        {"ShortAliasesDontMatchTxt", aliased, Op::List, "*.txt", 0, ""},
+        {"NoMatchIsAnEmptyList", {file("one.txt")}, Op::List, "*.del", 0, ""},
+        {"MissingFolderIsAnError", {}, Op::List, "absent\\*.del", kErrorPathNotFound, ""},
+        {"TrailingSeparatorNamesNoFile", {folder("sub")}, Op::List, "sub\\", 0, ""},
+        {"DoubledSeparatorInAPattern", {file("Script.del")}, Op::List, "\\*.del", 0, "Script.del"},
+        {"FindListsFoldersAndHiddenFilesAndDropsBlanks",
+         {file("a.txt"), file("h.txt", "", H), folder("f.txt")}, Op::Find, "*.txt  ", 0,
+         "a.txt|f.txt/|h.txt"},
+        {"FindOneNameWithATrailingBlank", {file("a.txt")}, Op::Find, "a.txt ", 0, "a.txt"},
+        {"FindThroughAFolderLink", linked, Op::Find, "inst\\ulink\\*.*", 0, "precious.txt"},
+
+        // ---- reading: every byte unchanged, nothing above the limit; how
+        // Win32 folds a path before the file system sees it
+        {"ReadGivesEveryByte", {file("raw.del", raw)}, Op::Read, "raw.del", 0, "24:" + raw, {},
+         32767},
+        {"ReadAnEmptyFile", {file("empty.del")}, Op::Read, "empty.del", 0, "0:", {}, 32767},
+        {"ReadNothingAboveTheLimit", {file("big.del", big)}, Op::Read, "big.del", 0, "32768:", {},
+         32767},
+        {"ReadUpToTheLimit", {file("edge.del", edge)}, Op::Read, "edge.del", 0, "32767:" + edge, {},
+         32767},
+        {"ReadMissingFile", {}, Op::Read, "absent.del", kErrorFileNotFound, "", {}, 9},
+        {"ReadInMissingFolder", {}, Op::Read, "absent\\x.del", kErrorPathNotFound, "", {}, 9},
+        {"ReadAFolder", {folder("sub")}, Op::Read, "sub", kErrorAccessDenied, "", {}, 9},
+        {"ReadABusyFile", {file("busy.del", "b"), busy("busy.del")}, Op::Read, "busy.del",
+         kErrorSharingViolation, "", {}, 9},
+        {"ReadWithDoubledSeparatorsAndOtherCase", {file("Sub\\Script.del", "title=x")}, Op::Read,
+         "\\SUB\\\\SCRIPT.DEL", 0, "7:title=x", {}, 99},
+        {"ForwardSlashesSeparate", {file("sub\\a.del", "a")}, Op::Read, "sub/a.del", 0, "1:a", {},
+         9},
+        {"DotsAndDotDotsResolve", {file("sub\\a.del", "a")}, Op::Read, "sub\\.\\x\\..\\a.del.", 0,
+         "1:a", {}, 9},
+        {"LastNameLosesTrailingDotsAndBlanks", {file("a.del", "a")}, Op::Read, "a.del. . ", 0,
+         "1:a", {}, 9},
+        {"InnerNameLosesOneDot", {file("sub\\a.del", "a")}, Op::Read, "sub.\\a.del", 0, "1:a", {},
+         9},
+        {"InnerNameKeepsItsBlanks", {file("sub\\a.del", "a")}, Op::Read, "sub \\a.del",
+         kErrorPathNotFound, "", {}, 9},
+        {"SeparatorAfterAFile", {file("a.del", "a")}, Op::Read, "a.del\\", kErrorInvalidName, "",
+         {}, 9},
+        {"DriveInsideAPath", {folder("sub")}, Op::Read, "sub\\C:\\x.del", kErrorInvalidName, "",
+         {}, 9, {}, {}, Wine::Result, "Wine finds no folder (3) where Windows refuses the name"},
+        {"LengthOfAHiddenReadOnlyFile", {file("five", "12345", R | H)}, Op::Length, "five", 0,
+         "5"},
+        {"LengthOfAnEmptyFile", {file("can't delete")}, Op::Length, "can't delete", 0, "0"},
+        {"LengthOfAFolderIsZero", {folder("can't delete.d")}, Op::Length, "can't delete.d", 0,
+         "0"},
+        {"LengthOfABusyFile", {file("busy.del", "title=busy"), busy("busy.del")}, Op::Length,
+         "busy.del", 0, "10"},
+        {"LengthOfAMissingFile", {}, Op::Length, "absent.del", kErrorFileNotFound, ""},
+        {"LengthInAMissingFolder", {}, Op::Length, "absent\\x.del", kErrorPathNotFound, ""},
+
+        // ---- wildcard deletion: every match but read-only ones, no folder
+        {"DeleteFilesTakesHiddenAndSystemButNotReadOnly",
+         {file("a.dat"), file("b.dat", "", R), file("c.dat", "", H), file("d.dat", "", S),
+          file("keep.txt"), file("sub.dat\\inner.dat")},
+         Op::DeleteFiles, "*.dat", kErrorAccessDenied, "",
+         {"!a.dat", "b.dat", "!c.dat", "!d.dat", "keep.txt", "sub.dat\\inner.dat"}},
+        {"DeleteFilesPastABusyFile", {file("a.del"), file("busy.del"), busy("busy.del")},
+         Op::DeleteFiles, "*.del", kErrorSharingViolation, "", {"!a.del", "busy.del"}},
+        {"DeleteFilesWithoutADot", {file("README"), file("a.txt"), file("b.tar.gz")},
+         Op::DeleteFiles, "*.*", 0, "", {"!README", "!a.txt", "!b.tar.gz"}},
+        {"DeleteFilesShortAliasesDontMatch", aliased, Op::DeleteFiles, "*.del", 0, "",
+         {"notes.delx", "archive.delete", "!a long name.del"}},
+        {"DeleteFilesOnlyAFolderMatches", {folder("only.dat")}, Op::DeleteFiles, "*.dat",
+         kErrorFileNotFound, "", {"only.dat"}},
+        {"DeleteFilesNoMatch", {file("a.txt")}, Op::DeleteFiles, "none.*", kErrorFileNotFound, ""},
+        {"DeleteFilesEmptyFolder", {}, Op::DeleteFiles, "*.*", kErrorFileNotFound, ""},
+        {"DeleteFilesMissingFolder", {}, Op::DeleteFiles, "absent\\*.*", kErrorPathNotFound, ""},
+        {"DeleteFilesFolderName", {folder("sub")}, Op::DeleteFiles, "sub", kErrorFileNotFound, "",
+         {"sub"}},
+        {"DeleteFilesDoubledSeparatorOtherCase", {file("Script.del")}, Op::DeleteFiles,
+         "\\script.DEL", 0, "", {"!Script.del"}},
+
+        // ---- one file, one folder
+        {"DeleteFileIgnoresCase", {file("one")}, Op::DeleteFile, "ONE", 0, "", {"!one"}},
+        {"DeleteMissingFile", {}, Op::DeleteFile, "one", kErrorFileNotFound, ""},
+        {"DeleteReadOnlyFile", {file("fixed", "", R)}, Op::DeleteFile, "fixed", kErrorAccessDenied,
+         "", {"fixed"}},
+        {"DeleteFileOnAFolder", {folder("sub")}, Op::DeleteFile, "sub", kErrorAccessDenied, "",
+         {"sub"}},
+        {"DeleteBusyFile", {file("busy"), busy("busy")}, Op::DeleteFile, "busy",
+         kErrorSharingViolation, "", {"busy"}},
+        {"RemoveFolderWithAFile", {file("full\\file")}, Op::RemoveFolder, "full",
+         kErrorDirNotEmpty, "", {"full\\file"}},
+        {"RemoveFolderWithAHiddenFile", {file("full\\.hidden", "", H)}, Op::RemoveFolder, "full",
+         kErrorDirNotEmpty, "", {"full\\.hidden"}},
+        {"RemoveFolderWithAFolder", {folder("nested\\inner")}, Op::RemoveFolder, "nested",
+         kErrorDirNotEmpty, "", {"nested\\inner"}},
+        {"RemoveEmptyFolderIgnoresCase", {folder("empty")}, Op::RemoveFolder, "EMPTY", 0, "",
+         {"!empty"}},
+        {"RemoveFolderWithATrailingSeparator", {folder("empty")}, Op::RemoveFolder, "empty\\", 0,
+         "", {"!empty"}},
+        {"RemoveMissingFolder", {}, Op::RemoveFolder, "empty", kErrorFileNotFound, ""},
+        {"RemoveFolderInMissingFolder", {}, Op::RemoveFolder, "absent\\empty", kErrorPathNotFound,
+         ""},
+        {"RemoveFolderOnAFile", {file("file")}, Op::RemoveFolder, "file", kErrorDirectory, "",
+         {"file"}},
+        {"RemoveHeldFolder", {folder("held")}, Op::RemoveFolder, "held", kErrorSharingViolation, "",
+         {"held"}, 0, {}, "held"},
+        {"RemoveReadOnlyFolder", {folder("ro", R)}, Op::RemoveFolder, "ro", kErrorAccessDenied, "",
+         {"ro"}, 0, {}, {}, Wine::Differs, "Wine removes a read-only folder"},
+
+        // ---- output files
+        {"CreateOutputMakesAFile", {}, Op::CreateOutput, "new.acc", 0, "", {"new.acc="}},
+        {"CreateOutputEmptiesAFile", {file("old.acc", "contents")}, Op::CreateOutput, "OLD.acc", 0,
+         "", {"old.acc="}},
+        {"CreateOutputInAReadOnlyFolder", {folder("ro", R)}, Op::CreateOutput, "ro\\x.acc", 0, "",
+         {"ro\\x.acc="}},
+        {"CreateOutputRefusesReadOnly", {file("fixed.acc", "contents", R)}, Op::CreateOutput,
+         "fixed.acc", kErrorAccessDenied, "", {"fixed.acc=contents"}},
+        {"CreateOutputRefusesHidden", {file("hidden.acc", "contents", H)}, Op::CreateOutput,
+         "hidden.acc", kErrorAccessDenied, "", {"hidden.acc=contents"}},
+        {"CreateOutputRefusesSystem", {file("system.acc", "contents", S)}, Op::CreateOutput,
+         "system.acc", kErrorAccessDenied, "", {"system.acc=contents"}},
+        {"CreateOutputRefusesAFolder", {folder("folder.acc")}, Op::CreateOutput, "folder.acc",
+         kErrorAccessDenied, "", {"folder.acc"}},
+        {"CreateOutputRefusesABusyFile", {file("busy.acc", "contents"), busy("busy.acc")},
+         Op::CreateOutput, "busy.acc", kErrorSharingViolation, "", {"busy.acc=contents"}},
+        {"CreateOutputInMissingFolder", {}, Op::CreateOutput, "absent\\x.acc", kErrorPathNotFound,
+         ""},
+        {"DeletionAtRestartIsScheduled", {file("later.exe")}, Op::RestartDelete, "later.exe", 0,
+         "", {"later.exe", "*later.exe"}},
+
+        // ---- create-new, for the write-access probe
+        {"CreateNewMakesAnEmptyFile", {}, Op::CreateNew, "W.acc", 0, "", {"W.acc="}},
+        {"CreateNewEmptiesASingleNameFile", {file("W.acc", "left over")}, Op::CreateNew, "W.acc",
+         0, "links=1", {"W.acc="}},
+        {"CreateNewLeavesReadOnly", {file("W.acc", "keep", R)}, Op::CreateNew, "W.acc",
+         kErrorAccessDenied, "links=1 R", {"W.acc=keep"}},
+        {"CreateNewLeavesASecondName",
+         {file("payroll.dat", "salaries"), hardLink("W.acc", "payroll.dat")}, Op::CreateNew,
+         "W.acc", kErrorFileExists, "links=2", {"payroll.dat=salaries", "W.acc=salaries"}},
+        {"CreateNewLeavesAFolder", {folder("W.acc")}, Op::CreateNew, "W.acc", kErrorFileExists,
+         "links=1 D", {"W.acc"}},
+        {"CreateNewLeavesABusyFile", {file("W.acc", "keep"), busy("W.acc")}, Op::CreateNew,
+         "W.acc", kErrorSharingViolation, "links=1", {"W.acc=keep"}},
+        {"CreateNewInMissingFolder", {}, Op::CreateNew, "absent\\W.acc", kErrorPathNotFound, "",
+         {"!absent"}},
+
+        // ---- links, short names, final paths and handles
+        {"FolderLinkShowsAReparsePoint", linked, Op::Attributes, "inst\\ulink", 0, "DL"},
+        {"AttributesOfAFile", {file("f", "", R | H)}, Op::Attributes, "f", 0, "RH"},
+        {"AttributesOfAFolder", {folder("sub")}, Op::Attributes, "sub", 0, "D"},
+        {"AttributesOfNothing", {}, Op::Attributes, "absent", kErrorFileNotFound, ""},
+        {"AttributesInMissingFolder", {}, Op::Attributes, "absent\\x", kErrorPathNotFound, ""},
+        {"FinalPathThroughAFolderLink", linked, Op::FinalPath, "inst\\ulink\\precious.txt", 0,
+         "target\\precious.txt"},
+        {"FinalPathThroughDoubledSeparators", linked, Op::FinalPath, "inst\\\\ulink\\precious.txt",
+         0, "target\\precious.txt"},
+        {"FinalPathOfAShortNameWithABlank", linked, Op::FinalPath, "~target\\precious.txt ", 0,
+         "target\\precious.txt"},
+        {"FinalPathOfShortNamesThroughALink", linked, Op::FinalPath, "~inst\\ulink\\precious.txt",
+         0, "target\\precious.txt"},
+        {"FinalPathOfTheLinkItself", linked, Op::FinalPath, "inst\\ulink", 0, "inst\\ulink", {}, 0,
+         {}, {}, Wine::Result, kLinkOpensTarget},
+        {"DeleteThroughAHandleInAHeldFolder", {file("held\\a.txt")}, Op::DeleteByHandle,
+         "held\\a.txt", 0, "", {"!held\\a.txt"}, 0, {}, "held"},
+        {"DeleteReadOnlyThroughAHandle", {file("ro.txt", "", R)}, Op::DeleteByHandle, "ro.txt",
+         kErrorAccessDenied, "", {"ro.txt"}},
+        {"HeldFolderWontOpenForDeletion", {folder("held")}, Op::OpenForDeletion, "held",
+         kErrorSharingViolation, "", {"held"}, 0, {}, "held"},
+        {"DeleteEmptyFolderThroughAHandle", {folder("empty")}, Op::DeleteByHandle, "empty", 0, "",
+         {"!empty"}},
+        {"DeleteFullFolderThroughAHandle", {file("full\\ro.txt", "", R)}, Op::DeleteByHandle,
+         "full", kErrorDirNotEmpty, "", {"full\\ro.txt"}},
+        {"DeleteAFolderLinkThroughAHandle", linked, Op::DeleteByHandle, "inst\\ulink", 0, "",
+         {"!inst\\ulink", "target\\precious.txt"}, 0, {}, {}, Wine::Differs, kLinkOpensTarget},
+        {"RemoveAFolderLinkNotItsTarget", linked, Op::RemoveFolder, "inst\\ulink", 0, "",
+         {"!inst\\ulink", "target\\precious.txt=kept"}, 0, {}, {}, Wine::Differs,
+         "RemoveDirectory on a folder link under Wine acts on its target: an empty one goes "
+         "and the link stays"},
+    };
+    // clang-format on
+}
+
+}  // namespace contract

@@ -1,0 +1,180 @@
+// The platform promises (tests/contract/) held by the Win32 adapters, in a
+// scratch folder and a scratch key of the Wine prefix; then what only the
+// real system shows: its listing order and the machine's own keys.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "Scratch.h"
+#include "platform/win32/Win32Platform.h"
+#include "sysenv/SysEnv.h"
+#include "tests/contract/Contract.h"
+#include "tests/wine/FolderLink.h"
+
+namespace {
+
+using contract::Plant;
+
+class WineSide : public contract::Side {
+public:
+    ~WineSide() override {
+        release();
+        for (const std::string& link : links_) winetest::removeFolderLink(link);
+    }
+    platform::FileSystem& files() override { return platform_.files; }
+    platform::Registry& registry() override { return platform_.registry; }
+    platform::System& system() override { return platform_.system; }
+    std::string root() const override { return scratch_.path(); }
+    platform::HKey keyRoot() const override { return platform::kHkeyCurrentUser; }
+    std::string keyPath() const override { return key_.subKey(); }
+
+    void plant(const Plant& p) override {
+        const std::string path = scratch_ / p.path;
+        bool done = true;
+        switch (p.kind) {
+            case Plant::File:
+                parents(p.path);
+                winetest::writeFile(path, p.text);
+                if (p.bits != 0) winetest::setAttributes(path, p.bits);
+                break;
+            case Plant::Folder:
+                parents(p.path + "\\");
+                if (p.bits != 0) winetest::setAttributes(path, p.bits);
+                break;
+            case Plant::Link:
+                done = winetest::plantFolderLink(path, scratch_ / p.text);
+                if (done) links_.push_back(path);
+                break;
+            case Plant::HardLink:
+                done = CreateHardLinkA(path.c_str(), (scratch_ / p.text).c_str(), nullptr);
+                break;
+            case Plant::Busy:
+                busy_.push_back(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                done = busy_.back() != INVALID_HANDLE_VALUE;
+                break;
+            case Plant::Alias:
+                break;  // the system makes its own
+            case Plant::Key:
+            case Plant::Value: {
+                HKEY created = nullptr;
+                done = RegCreateKeyExA(HKEY_CURRENT_USER, regKey(p.path).c_str(), 0, nullptr, 0,
+                                       KEY_ALL_ACCESS, nullptr, &created, nullptr) == 0;
+                // RegSetValueExA counts a text's NUL that the size leaves out
+                // when it follows the data, so none follows here.
+                const std::string data = p.bytes + 'x';
+                if (done && p.kind == Plant::Value)
+                    done = RegSetValueExA(created, p.text.c_str(), 0, p.bits,
+                                          reinterpret_cast<const BYTE*>(data.data()),
+                                          static_cast<DWORD>(p.bytes.size())) == 0;
+                if (created != nullptr) RegCloseKey(created);
+                break;
+            }
+        }
+        if (!done) throw std::runtime_error("can't lay down " + p.path);
+    }
+    bool exists(const std::string& path) override { return winetest::exists(scratch_ / path); }
+    std::string contents(const std::string& path) override {
+        return winetest::readFile(scratch_ / path);
+    }
+    bool keyExists(const std::string& path) override {
+        HKEY opened = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, regKey(path).c_str(), 0, KEY_READ, &opened) != 0)
+            return false;
+        RegCloseKey(opened);
+        return true;
+    }
+    // The system keeps the request with the machine's session settings.
+    bool scheduled(const std::string& path) override {
+        HKEY session = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                          0, KEY_QUERY_VALUE, &session) != 0)
+            return false;
+        std::string pending(1 << 16, '\0');
+        DWORD size = static_cast<DWORD>(pending.size());
+        const LONG status =
+            RegQueryValueExA(session, "PendingFileRenameOperations", nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(pending.data()), &size);
+        RegCloseKey(session);
+        return status == 0 && pending.substr(0, size).find(path) != std::string::npos;
+    }
+    // Short names are the system's own (generated ones under Wine): read at
+    // run time, never guessed.
+    std::string shortPath(const std::string& path) override {
+        char found[MAX_PATH] = {};
+        if (GetShortPathNameA((scratch_ / path).c_str(), found, MAX_PATH) == 0)
+            throw std::runtime_error("no short name for " + path);
+        return found;
+    }
+    void release() override {
+        for (HANDLE handle : busy_) CloseHandle(handle);
+        busy_.clear();
+    }
+    bool onWine() const override { return true; }
+
+private:
+    // Creates the folders on the way to `path` (up to its last "\").
+    void parents(const std::string& path) {
+        for (auto cut = path.find('\\'); cut != std::string::npos; cut = path.find('\\', cut + 1))
+            CreateDirectoryA((scratch_ / path.substr(0, cut)).c_str(), nullptr);
+    }
+    std::string regKey(const std::string& path) const {
+        return path.empty() ? key_.subKey() : key_.subKey() + "\\" + path;
+    }
+
+    winetest::ScratchFolder scratch_;
+    winetest::ScratchKey key_{HKEY_CURRENT_USER, "HKCU"};
+    platform::win32::Win32Platform platform_;
+    std::vector<HANDLE> busy_;
+    std::vector<std::string> links_;
+};
+
+class ContractOnWine : public ::testing::TestWithParam<contract::Case> {};
+
+TEST_P(ContractOnWine, Holds) {
+    WineSide side;
+    contract::check(GetParam(), side);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, ContractOnWine, ::testing::ValuesIn(contract::fileCases()),
+                         contract::CaseName());
+INSTANTIATE_TEST_SUITE_P(RegistryAndSystem, ContractOnWine,
+                         ::testing::ValuesIn(contract::registryAndSystemCases()),
+                         contract::CaseName());
+
+TEST(FilesOnWine, ListingKeepsTheSystemsOrder) {
+    winetest::ScratchFolder scratch;
+    for (const char* name : {"b.del", "c.del", "a.del", "d.del"})
+        winetest::writeFile(scratch / name, "");
+    std::vector<std::string> system;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((scratch / "*.del").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do system.emplace_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::vector<std::string> names;
+    EXPECT_EQ(platform::win32::Win32FileSystem().listFiles(scratch / "*.del", names), 0);
+    EXPECT_EQ(names, system);
+}
+
+TEST(RegistryRootsOnWine, MachineKeysOpenWithFullAccess) {
+    winetest::ScratchKey machine(HKEY_LOCAL_MACHINE, "HKLM");
+    ASSERT_EQ(winetest::reg("add \"" + machine.regPath() + "\" /ve /t REG_SZ /d \"C:\\demo\" /f"),
+              0);
+    platform::win32::Win32Registry registry;
+    platform::HKey handle = 0;
+    ASSERT_EQ(registry.openKey(platform::kHkeyLocalMachine, machine.subKey(), 0,
+                               platform::kKeyAllAccess, handle),
+              0);
+    EXPECT_EQ(sysenv::regQueryString(registry, "", handle), "C:\\demo");
+    EXPECT_EQ(registry.closeKey(handle), 0);
+
+    // The classes root is reachable too; "CLSID" is there in every prefix.
+    ASSERT_EQ(registry.openKey(platform::kHkeyClassesRoot, "CLSID", 0, KEY_READ, handle), 0);
+    EXPECT_EQ(registry.closeKey(handle), 0);
+}
+
+}  // namespace
