@@ -6,20 +6,18 @@
 #include <cstring>
 
 #include "tests/contract/Contract.h"
+#include "tests/fakes/FakeText.h"
 
 namespace contract {
 namespace {
 
+using fakes::upperText;
 using platform::Status;
 
-std::string upper(std::string text) {
-    for (char& c : text) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    return text;
-}
-
 std::string joined(std::vector<std::string> names) {
-    std::sort(names.begin(), names.end(),
-              [](const std::string& a, const std::string& b) { return upper(a) < upper(b); });
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return upperText(a) < upperText(b);
+    });
     std::string text;
     for (const std::string& name : names) text += (text.empty() ? "" : "|") + name;
     return text;
@@ -111,35 +109,33 @@ Status Call::run(std::string& seen) {
 Status Call::runFiles(std::string& seen) {
     platform::FileSystem& fs = side_.files();
     const std::string at = path(c_.arg);
+    std::vector<std::string> names{"stale"};
+    std::vector<platform::FoundEntry> found{{"stale", 0}};
+    std::string contents = "stale";
+    std::uint64_t length = 99;
+    std::uint32_t attributes = 0;
+    platform::FileSystem::NameFacts facts;
+    Status status = 0;
     switch (c_.op) {
-        case Op::List: {
-            std::vector<std::string> names{"stale"};
-            const Status status = fs.listFiles(at, names);
+        case Op::List:
+            status = fs.listFiles(at, names);
             seen = joined(names);
             return status;
-        }
-        case Op::Find: {
-            std::vector<platform::FoundEntry> found{{"stale", 0}};
-            const Status status = fs.findEntries(at, found);
-            std::vector<std::string> names;
+        case Op::Find:
+            status = fs.findEntries(at, found);
+            names.clear();
             for (const auto& e : found)
                 names.push_back(e.name + (e.attributes & platform::kAttributeDirectory ? "/" : ""));
             seen = joined(names);
             return status;
-        }
-        case Op::Read: {
-            std::string contents = "stale";
-            std::uint64_t length = 99;
-            const Status status = fs.readWholeFile(at, c_.number, contents, length);
+        case Op::Read:
+            status = fs.readWholeFile(at, c_.number, contents, length);
             if (status == 0) seen = std::to_string(length) + ":" + contents;
             return status;
-        }
-        case Op::Length: {
-            std::uint64_t length = 99;
-            const Status status = fs.fileLength(at, length);
+        case Op::Length:
+            status = fs.fileLength(at, length);
             if (status == 0) seen = std::to_string(length);
             return status;
-        }
         case Op::DeleteFiles:
             return fs.deleteFiles(at);
         case Op::DeleteFile:
@@ -150,37 +146,30 @@ Status Call::runFiles(std::string& seen) {
             return fs.createFileForOutput(at);
         case Op::RestartDelete:
             return fs.scheduleDeleteAtRestart(at);
-        case Op::Attributes: {
-            std::uint32_t attributes = 0;
-            const Status status = fs.getAttributes(at, attributes);
+        case Op::Attributes:
+            status = fs.getAttributes(at, attributes);
             seen = letters(attributes);
             return status;
-        }
-        case Op::CreateNew: {
-            platform::FileSystem::NameFacts facts;
-            const Status status = fs.createNewFile(at, singleOrdinaryFile, facts);
-            if (facts.links != 0)
-                seen = "links=" + std::to_string(facts.links) + " " + letters(facts.attributes);
-            if (seen.back() == ' ') seen.pop_back();
+        case Op::CreateNew:
+            status = fs.createNewFile(at, singleOrdinaryFile, facts);
+            if (facts.links != 0) seen = "links=" + std::to_string(facts.links);
+            if (!letters(facts.attributes).empty()) seen += " " + letters(facts.attributes);
             return status;
-        }
         default:
             break;
     }
     // The calls on a handle.
     const bool inspect = c_.op == Op::FinalPath;
     platform::FileHandle handle = platform::kNoFile;
-    Status status = fs.openEntry(
-        at, inspect ? platform::OpenFor::Inspection : platform::OpenFor::Deletion, handle);
+    status = fs.openEntry(at, inspect ? platform::OpenFor::Inspection : platform::OpenFor::Deletion,
+                          handle);
     if (status == 0 && inspect) {
-        std::string finalPath;
-        std::uint32_t attributes = 0;
-        status = fs.describeEntry(handle, finalPath, attributes);
+        status = fs.describeEntry(handle, contents, attributes);
         const std::string prefix = "\\\\?\\" + side_.root() + "\\";
-        seen = upper(finalPath).rfind(upper(prefix), 0) == 0 ? finalPath.substr(prefix.size())
-                                                             : finalPath;
+        seen = upperText(contents).rfind(upperText(prefix), 0) == 0 ? contents.substr(prefix.size())
+                                                                    : contents;
     }
-    if (status == 0 && c_.op == Op::DeleteByHandle) status = fs.deleteEntry(handle);
+    if (status == 0 && !inspect) status = fs.deleteEntry(handle);
     if (handle != platform::kNoFile) fs.closeEntry(handle);
     return status;
 }

@@ -53,22 +53,21 @@ inline Plant value(std::string keyPath, std::string name, std::uint32_t type, st
 enum class Op {
     // file system; `arg` a path or pattern. A path beginning "~" is the short
     // spelling of the rest, as the system gives it.
-    List,             // listFiles: the names, in case-ignoring order, "|" between
-    Find,             // findEntries: the same, a folder's name ending "/"
-    Read,             // readWholeFile up to `number` bytes: "length:contents"
-    Length,           // fileLength: the length
-    DeleteFiles,      // deleteFiles
-    DeleteFile,       // deleteFile
-    RemoveFolder,     // removeDirectory
-    CreateOutput,     // createFileForOutput
-    RestartDelete,    // scheduleDeleteAtRestart
-    Attributes,       // getAttributes: the letters of D L R H S set
-    FinalPath,        // openEntry for inspection, describeEntry: the final path
-                      // below the root ("\\?\" + root + "\" cut off)
-    DeleteByHandle,   // openEntry for deletion, deleteEntry, closeEntry
-    OpenForDeletion,  // openEntry for deletion, closeEntry
-    CreateNew,        // createNewFile, emptying only a single-name ordinary
-                      // file: what stood there as "links=N" and its letters
+    List,            // listFiles: the names, in case-ignoring order, "|" between
+    Find,            // findEntries: the same, a folder's name ending "/"
+    Read,            // readWholeFile up to `number` bytes: "length:contents"
+    Length,          // fileLength: the length
+    DeleteFiles,     // deleteFiles
+    DeleteFile,      // deleteFile
+    RemoveFolder,    // removeDirectory
+    CreateOutput,    // createFileForOutput
+    RestartDelete,   // scheduleDeleteAtRestart
+    Attributes,      // getAttributes: the letters of D L R H S set
+    FinalPath,       // openEntry for inspection, describeEntry: the final path
+                     // below the root ("\\?\" + root + "\" cut off)
+    DeleteByHandle,  // openEntry for deletion, deleteEntry, closeEntry
+    CreateNew,       // createNewFile, emptying only a single-name ordinary
+                     // file: what stood there as "links=N" and its letters
     // registry; `arg` a key path below the root key ("" the root key itself)
     OpenKey,         // openKey with full access: "opened", or "untouched"
                      // when the handle was left as it was

@@ -215,7 +215,7 @@ std::vector<Case> fileCases() {
          "held\\a.txt", 0, "", {"!held\\a.txt"}, 0, {}, "held"},
         {"DeleteReadOnlyThroughAHandle", {file("ro.txt", "", R)}, Op::DeleteByHandle, "ro.txt",
          kErrorAccessDenied, "", {"ro.txt"}},
-        {"HeldFolderWontOpenForDeletion", {folder("held")}, Op::OpenForDeletion, "held",
+        {"HeldFolderWontOpenForDeletion", {folder("held")}, Op::DeleteByHandle, "held",
          kErrorSharingViolation, "", {"held"}, 0, {}, "held"},
         {"DeleteEmptyFolderThroughAHandle", {folder("empty")}, Op::DeleteByHandle, "empty", 0, "",
          {"!empty"}},

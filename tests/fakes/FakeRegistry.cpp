@@ -4,19 +4,14 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "tests/fakes/FakeText.h"
+
 namespace fakes {
 
 using platform::HKey;
 using platform::Status;
 
 namespace {
-
-std::string upperText(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
 
 std::string joinPath(const std::string& base, const std::string& subKey) {
     std::string sub = subKey;

@@ -2,18 +2,9 @@
 
 #include <cstring>
 
+#include "tests/fakes/FakeText.h"
+
 namespace fakes {
-
-namespace {
-
-std::string upperText(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
-}  // namespace
 
 FakeSystem::FakeSystem() : log_(&ownLog_) {}
 

@@ -16,16 +16,16 @@
 
 #include "engine/Install.h"
 #include "tests/fakes/Fakes.h"
+#include "tests/fakes/ProductPlaces.h"
 #include "tests/fuzz/FuzzChecks.h"
 
 namespace {
 
 using fuzzing::check;
 
-constexpr const char* kPrograms = "C:\\Users\\ann\\Start Menu\\Programs";
-constexpr const char* kProductMenu = "C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob Demo";
-constexpr const char* kShellFolders =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+using product::kProductMenu;
+using product::kPrograms;
+using product::kShellFolders;
 
 // How the product key may spell the install folder, and where that really
 // is ("" when it serves as no install folder at all).

@@ -13,15 +13,15 @@
 #include "engine/Install.h"
 #include "engine/VariableTable.h"
 #include "tests/fakes/Fakes.h"
+#include "tests/fakes/ProductPlaces.h"
 #include "tests/fuzz/FuzzChecks.h"
 
 namespace {
 
-constexpr const char* kInstallDir = "C:\\Program Files\\Corvalune";
-constexpr const char* kPrograms = "C:\\Users\\ann\\Start Menu\\Programs";
-constexpr const char* kProductMenu = "C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob Demo";
-constexpr const char* kShellFolders =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+using product::kInstallDir;
+using product::kProductMenu;
+using product::kPrograms;
+using product::kShellFolders;
 
 // Files the product doesn't own; no script may delete them.
 constexpr const char* kForeignFiles[] = {

@@ -10,13 +10,10 @@
 
 #include "engine/Install.h"
 #include "tests/fakes/Fakes.h"
+#include "tests/fakes/ProductPlaces.h"
 
 namespace product {
 
-inline constexpr const char* kInstallDir = "C:\\Program Files\\Corvalune";
-inline constexpr const char* kPrograms = "C:\\Users\\ann\\Start Menu\\Programs";
-inline constexpr const char* kShellFolders =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 inline constexpr platform::HKey HKCR = platform::kHkeyClassesRoot;
 inline constexpr platform::HKey HKCU = platform::kHkeyCurrentUser;
 inline constexpr platform::HKey HKLM = platform::kHkeyLocalMachine;
@@ -70,8 +67,7 @@ protected:
         return installDir + "\\" + relative;
     }
     static std::string startMenu(const std::string& relative = "") {
-        std::string folder = std::string(kPrograms) + "\\CORVALUNE quob Demo";
-        return relative.empty() ? folder : folder + "\\" + relative;
+        return relative.empty() ? kProductMenu : std::string(kProductMenu) + "\\" + relative;
     }
 
     bool exists(const std::string& path) const { return world.files.exists(path); }

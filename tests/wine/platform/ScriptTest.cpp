@@ -14,6 +14,7 @@
 #include "engine/Install.h"
 #include "platform/win32/Win32Platform.h"
 #include "sysenv/SysEnv.h"
+#include "tests/wine/WineText.h"
 
 using winetest::exists;
 using winetest::reg;
@@ -38,10 +39,7 @@ public:
     void close() override {}
 };
 
-std::string lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return text;
-}
+using winetest::lower;
 
 // The real registry, except that the product key is a scratch key of the
 // current user.

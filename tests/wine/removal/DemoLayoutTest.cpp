@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/wine/WineText.h"
 #include "tools/demoproduct/DemoLayout.h"
 
 namespace {
@@ -20,11 +21,7 @@ std::vector<std::string> lines(const std::string& script) {
     return out;
 }
 
-std::string lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
+using winetest::lower;
 
 bool isBelow(const std::string& path, const std::string& folder) {
     return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&

@@ -21,6 +21,7 @@
 #include "engine/Install.h"
 #include "platform/win32/Win32Platform.h"
 #include "tests/wine/FolderLink.h"
+#include "tests/wine/WineText.h"
 #include "tools/demoproduct/ConsoleViews.h"
 #include "tools/demoproduct/DemoLayout.h"
 
@@ -30,10 +31,7 @@ namespace {
 
 using Tree = std::set<std::string>;
 
-std::string lower(std::string text) {
-    CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
+using winetest::lower;
 
 // One headless run of the uninstaller: a fresh engine over the real system.
 struct Headless {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "tests/wine/WineText.h"
 #include "tools/demoproduct/DemoLayout.h"
 #include "tools/demoproduct/WinTree.h"
 
@@ -14,10 +15,7 @@ namespace {
 const char* const kShellFolders =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
-std::string lower(std::string text) {
-    CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
+using winetest::lower;
 
 bool startsWithNoCase(const std::string& text, const std::string& prefix) {
     return text.size() >= prefix.size() && lower(text.substr(0, prefix.size())) == lower(prefix);
