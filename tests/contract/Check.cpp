@@ -1,7 +1,5 @@
 // Makes a case's one call through the platform interfaces and reads back what
 // it reported and left behind, in the words the table uses.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -24,22 +22,11 @@ std::string joined(std::vector<std::string> names) {
 }
 
 std::string letters(std::uint32_t attributes) {
+    const std::uint32_t bits[] = {0x10, 0x400, 0x1, 0x2, 0x4};  // FILE_ATTRIBUTE_*
     std::string text;
-    const std::pair<std::uint32_t, char> bits[] = {{platform::kAttributeDirectory, 'D'},
-                                                   {platform::kAttributeReparsePoint, 'L'},
-                                                   {platform::kAttributeReadOnly, 'R'},
-                                                   {platform::kAttributeHidden, 'H'},
-                                                   {platform::kAttributeSystem, 'S'}};
-    for (const auto& [bit, letter] : bits) {
-        if (attributes & bit) text += letter;
+    for (int i = 0; i < 5; ++i) {
+        if (attributes & bits[i]) text += "DLRHS"[i];
     }
-    return text;
-}
-
-std::string shownBytes(const std::uint8_t* data, std::uint32_t size) {
-    std::string text;
-    for (std::uint32_t i = 0; i < size; ++i)
-        text += data[i] == 0 ? std::string("\\0") : std::string(1, static_cast<char>(data[i]));
     return text;
 }
 
@@ -55,8 +42,7 @@ std::string folderQuery(std::uint32_t (platform::System::*query)(char*, std::uin
     const std::uint32_t length = (system.*query)(full, sizeof full);
     std::vector<char> buffer(size + 1, '#');
     const std::uint32_t result = (system.*query)(buffer.data(), size);
-    if (length == 0 || result == 0) return "failed";
-    if (result == length && std::strcmp(buffer.data(), full) == 0) return "written";
+    if (result == length && length != 0 && std::strcmp(buffer.data(), full) == 0) return "written";
     return result == length + 1 ? "needs length+1" : "returned " + std::to_string(result);
 }
 
@@ -65,53 +51,49 @@ public:
     Call(const Case& c, Side& side) : c_(c), side_(side) {}
 
     std::string path(const std::string& relative) const {
-        if (!relative.empty() && relative[0] == '~') {
-            // Blanks after the name stay as they were written.
-            const auto end = relative.find_last_not_of(' ') + 1;
-            return side_.shortPath(relative.substr(1, end - 1)) + relative.substr(end);
-        }
-        return side_.root() + "\\" + relative;
+        if (relative.empty() || relative[0] != '~') return side_.root() + "\\" + relative;
+        // Blanks after the name stay as they were written.
+        const auto end = relative.find_last_not_of(' ') + 1;
+        return side_.shortPath(relative.substr(1, end - 1)) + relative.substr(end);
     }
     std::string keyPath(const std::string& relative) const {
-        if (!relative.empty() && relative[0] == '\\') return "\\" + side_.keyPath() + relative;
-        return relative.empty() ? side_.keyPath() : side_.keyPath() + "\\" + relative;
+        const bool lead = !relative.empty() && relative[0] == '\\';
+        return std::string(lead ? "\\" : "") + side_.keyPath() +
+               (relative.empty() || lead ? relative : "\\" + relative);
     }
     platform::HKey open(const std::string& relative) {
         platform::HKey handle = 0;
-        EXPECT_EQ(side_.registry().openKey(side_.keyRoot(), keyPath(relative), 0,
-                                           platform::kKeyAllAccess, handle),
-                  0)
-            << relative;
+        EXPECT_EQ(side_.platform().registry.openKey(platform::kHkeyCurrentUser, keyPath(relative),
+                                                    0, platform::kKeyAllAccess, handle),
+                  0);
         return handle;
     }
 
-    Status run(std::string& seen);
+    Status run(std::string& seen) {
+        if (c_.op < Op::OpenKey) return files(seen);
+        if (c_.op < Op::DriveType) return registry(seen);
+        if (c_.op == Op::DriveType)
+            return static_cast<Status>(side_.platform().system.getDriveType(c_.arg));
+        seen = folderQuery(c_.op == Op::WindowsFolder ? &platform::System::getWindowsDirectory
+                                                      : &platform::System::getSystemDirectory,
+                           side_.platform().system, c_.number);
+        return 0;
+    }
 
 private:
-    Status runFiles(std::string& seen);
-    Status runRegistry(std::string& seen);
+    Status files(std::string& seen);
+    Status registry(std::string& seen);
 
     const Case& c_;
     Side& side_;
 };
 
-Status Call::run(std::string& seen) {
-    if (c_.op < Op::OpenKey) return runFiles(seen);
-    if (c_.op < Op::DriveType) return runRegistry(seen);
-    platform::System& system = side_.system();
-    if (c_.op == Op::DriveType) return static_cast<Status>(system.getDriveType(c_.arg));
-    seen = folderQuery(c_.op == Op::WindowsFolder ? &platform::System::getWindowsDirectory
-                                                  : &platform::System::getSystemDirectory,
-                       system, c_.number);
-    return 0;
-}
-
-Status Call::runFiles(std::string& seen) {
-    platform::FileSystem& fs = side_.files();
+Status Call::files(std::string& seen) {
+    platform::FileSystem& fs = side_.platform().files;
     const std::string at = path(c_.arg);
     std::vector<std::string> names{"stale"};
     std::vector<platform::FoundEntry> found{{"stale", 0}};
-    std::string contents = "stale";
+    std::string text = "stale";
     std::uint64_t length = 99;
     std::uint32_t attributes = 0;
     platform::FileSystem::NameFacts facts;
@@ -129,8 +111,8 @@ Status Call::runFiles(std::string& seen) {
             seen = joined(names);
             return status;
         case Op::Read:
-            status = fs.readWholeFile(at, c_.number, contents, length);
-            if (status == 0) seen = std::to_string(length) + ":" + contents;
+            status = fs.readWholeFile(at, c_.number ? c_.number : 32767, text, length);
+            if (status == 0) seen = std::to_string(length) + ":" + text;
             return status;
         case Op::Length:
             status = fs.fileLength(at, length);
@@ -164,70 +146,64 @@ Status Call::runFiles(std::string& seen) {
     status = fs.openEntry(at, inspect ? platform::OpenFor::Inspection : platform::OpenFor::Deletion,
                           handle);
     if (status == 0 && inspect) {
-        status = fs.describeEntry(handle, contents, attributes);
+        status = fs.describeEntry(handle, text, attributes);
         const std::string prefix = "\\\\?\\" + side_.root() + "\\";
-        seen = upperText(contents).rfind(upperText(prefix), 0) == 0 ? contents.substr(prefix.size())
-                                                                    : contents;
+        seen = upperText(text).rfind(upperText(prefix), 0) == 0 ? text.substr(prefix.size()) : text;
     }
     if (status == 0 && !inspect) status = fs.deleteEntry(handle);
     if (handle != platform::kNoFile) fs.closeEntry(handle);
     return status;
 }
 
-Status Call::runRegistry(std::string& seen) {
-    platform::Registry& reg = side_.registry();
+Status Call::registry(std::string& seen) {
+    platform::Registry& reg = side_.platform().registry;
     std::uint32_t type = 77;
-    std::uint32_t size = 5;
+    std::uint32_t size = c_.number;
+    std::vector<std::uint8_t> data(c_.number + 1, 'x');
+    platform::HKey handle = 1234;
+    platform::HKey second = 0;
+    Status status = 0;
     switch (c_.op) {
-        case Op::OpenKey: {
-            platform::HKey handle = 1234;
-            const Status status =
-                reg.openKey(side_.keyRoot(), keyPath(c_.arg), 0, platform::kKeyAllAccess, handle);
-            seen = handle == 1234 ? "untouched" : handle == 0 ? "zero" : "opened";
+        case Op::OpenKey:
+            status = reg.openKey(platform::kHkeyCurrentUser, keyPath(c_.arg), 0,
+                                 platform::kKeyAllAccess, handle);
+            seen = handle == 1234 ? "untouched" : "opened";
             if (status == 0) reg.closeKey(handle);
             return status;
-        }
         case Op::QuerySize:
         case Op::Query:
-        case Op::QueryNoSize: {
-            const platform::HKey handle = open(c_.arg);
-            std::vector<std::uint8_t> data(c_.number + 1, 'x');
-            size = c_.number;
-            const Status status = reg.queryValue(handle, c_.text, &type,
-                                                 c_.op == Op::QuerySize ? nullptr : data.data(),
-                                                 c_.op == Op::QueryNoSize ? nullptr : &size);
+        case Op::QueryNoSize:
+            handle = open(c_.arg);
+            status = reg.queryValue(handle, c_.text, &type,
+                                    c_.op == Op::QuerySize ? nullptr : data.data(),
+                                    c_.op == Op::QueryNoSize ? nullptr : &size);
             if (status == 0 || status == platform::kErrorMoreData)
                 seen = "type " + std::to_string(type) + " size " + std::to_string(size);
-            if (status == 0 && c_.op == Op::Query) seen += " data " + shownBytes(data.data(), size);
+            if (status == 0 && c_.op == Op::Query) seen += " data ";
+            for (std::uint32_t i = 0; status == 0 && c_.op == Op::Query && i < size; ++i)
+                seen += data[i] == 0 ? std::string("\\0") : std::string(1, char(data[i]));
             reg.closeKey(handle);
             return status;
-        }
-        case Op::DeleteKey: {
-            const platform::HKey handle = open(c_.arg);
-            const Status status = reg.deleteKey(handle, c_.text);
+        case Op::DeleteKey:
+            handle = open(c_.arg);
+            status = reg.deleteKey(handle, c_.text);
             reg.closeKey(handle);
             return status;
-        }
-        case Op::DeleteKeyTwice: {
-            const platform::HKey first = open(c_.arg);
-            const platform::HKey second = open(c_.arg);
-            EXPECT_EQ(reg.deleteKey(first, ""), 0);
+        case Op::DeleteKeyTwice:
+            handle = open(c_.arg);
+            second = open(c_.arg);
+            EXPECT_EQ(reg.deleteKey(handle, ""), 0);
             seen = "query " + std::to_string(reg.queryValue(second, "", &type, nullptr, &size));
-            const Status status = reg.deleteKey(second, "");
-            EXPECT_EQ(reg.closeKey(first), 0);
-            EXPECT_EQ(reg.closeKey(second), 0);
+            status = reg.deleteKey(second, "");
+            EXPECT_EQ(reg.closeKey(handle) + reg.closeKey(second), 0);
             return status;
-        }
-        case Op::CloseKeyTwice: {
-            const platform::HKey handle = open(c_.arg);
+        case Op::CloseKeyTwice:
+            handle = open(c_.arg);
             EXPECT_EQ(reg.closeKey(handle), 0);
             return reg.closeKey(handle);
-        }
-        case Op::NoKey:
+        default:  // no key
             seen = "close " + std::to_string(reg.closeKey(0));
             return reg.queryValue(0, "", &type, nullptr, &size);
-        default:
-            return -1;
     }
 }
 
@@ -237,13 +213,14 @@ void check(const Case& c, Side& side) {
     if (c.wine == Wine::Differs && side.onWine()) GTEST_SKIP() << "Wine differs: " << c.why;
     for (const Plant& plant : c.given) side.plant(plant);
     Call call(c, side);
+    platform::FileSystem& fs = side.platform().files;
     platform::FileHandle hold = platform::kNoFile;
     if (!c.held.empty()) {
-        ASSERT_EQ(side.files().openEntry(call.path(c.held), platform::OpenFor::Holding, hold), 0);
+        ASSERT_EQ(fs.openEntry(call.path(c.held), platform::OpenFor::Holding, hold), 0);
     }
     std::string seen;
     const Status status = call.run(seen);
-    if (hold != platform::kNoFile) side.files().closeEntry(hold);
+    if (hold != platform::kNoFile) fs.closeEntry(hold);
     side.release();
 
     if (c.wine == Wine::Same || !side.onWine()) {
@@ -253,14 +230,21 @@ void check(const Case& c, Side& side) {
     for (const std::string& after : c.after) {
         const bool absent = after[0] == '!';
         const std::string what = after.substr(absent ? 1 : 0);
-        if (what[0] == '@') {
-            EXPECT_EQ(side.keyExists(what.substr(1)), !absent) << after;
+        const auto eq = what.find('=');
+        platform::HKey key = 0;
+        if (what[0] == '@') {  // read through openKey, which the table holds on its own
+            const bool there = side.platform().registry.openKey(platform::kHkeyCurrentUser,
+                                                                call.keyPath(what.substr(1)), 0,
+                                                                platform::kKeyAllAccess, key) == 0;
+            if (there) side.platform().registry.closeKey(key);
+            EXPECT_EQ(there, !absent) << after;
         } else if (what[0] == '*') {
             EXPECT_TRUE(side.scheduled(call.path(what.substr(1)))) << after;
-        } else if (const auto eq = what.find('='); eq != std::string::npos) {
+        } else if (eq != std::string::npos) {
             EXPECT_EQ(side.contents(what.substr(0, eq)), what.substr(eq + 1)) << after;
         } else {
-            EXPECT_EQ(side.exists(what), !absent) << after;
+            std::uint32_t attributes = 0;
+            EXPECT_EQ(fs.getAttributes(call.path(what), attributes) == 0, !absent) << after;
         }
     }
 }

@@ -7,6 +7,8 @@
 // Where the two sides first disagreed, Windows' documented behaviour decided.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -26,74 +28,59 @@ struct Plant {
 };
 
 inline Plant file(std::string path, std::string text = "", std::uint32_t attributes = 0) {
-    return {Plant::File, std::move(path), std::move(text), attributes};
+    return {Plant::File, path, text, attributes};
 }
 inline Plant folder(std::string path, std::uint32_t attributes = 0) {
-    return {Plant::Folder, std::move(path), "", attributes};
+    return {Plant::Folder, path, "", attributes};
 }
 // A folder link at `path` leading to the folder `target`.
-inline Plant link(std::string path, std::string target) {
-    return {Plant::Link, std::move(path), std::move(target)};
-}
-// A second name `path` of the existing file `first`.
-inline Plant hardLink(std::string path, std::string first) {
-    return {Plant::HardLink, std::move(path), std::move(first)};
-}
+inline Plant link(std::string path, std::string target) { return {Plant::Link, path, target}; }
+// A second name `path` of the existing file `of`.
+inline Plant hardLink(std::string path, std::string of) { return {Plant::HardLink, path, of}; }
 // A file another program holds open without sharing for the case's call.
-inline Plant busy(std::string path) { return {Plant::Busy, std::move(path)}; }
+inline Plant busy(std::string path) { return {Plant::Busy, path}; }
 // The 8.3 alias the fakes give an entry; the real system makes its own.
-inline Plant alias(std::string path, std::string shortName) {
-    return {Plant::Alias, std::move(path), std::move(shortName)};
-}
-inline Plant key(std::string path) { return {Plant::Key, std::move(path)}; }
-inline Plant value(std::string keyPath, std::string name, std::uint32_t type, std::string bytes) {
-    return {Plant::Value, std::move(keyPath), std::move(name), type, std::move(bytes)};
+inline Plant alias(std::string path, std::string name) { return {Plant::Alias, path, name}; }
+inline Plant key(std::string path) { return {Plant::Key, path}; }
+inline Plant value(std::string key, std::string name, std::uint32_t type, std::string bytes) {
+    return {Plant::Value, key, name, type, bytes};
 }
 
+// The one call of a case, and what it reports in `seen`. A file path beginning
+// "~" is the system's short spelling of the rest; a key path is below the root
+// key ("" is the root key).
 enum class Op {
-    // file system; `arg` a path or pattern. A path beginning "~" is the short
-    // spelling of the rest, as the system gives it.
-    List,            // listFiles: the names, in case-ignoring order, "|" between
+    List,            // listFiles: the names, "|" between, case-ignoring order
     Find,            // findEntries: the same, a folder's name ending "/"
-    Read,            // readWholeFile up to `number` bytes: "length:contents"
+    Read,            // readWholeFile up to `number` (or 32767) bytes: "length:contents"
     Length,          // fileLength: the length
     DeleteFiles,     // deleteFiles
     DeleteFile,      // deleteFile
     RemoveFolder,    // removeDirectory
     CreateOutput,    // createFileForOutput
     RestartDelete,   // scheduleDeleteAtRestart
-    Attributes,      // getAttributes: the letters of D L R H S set
-    FinalPath,       // openEntry for inspection, describeEntry: the final path
-                     // below the root ("\\?\" + root + "\" cut off)
+    Attributes,      // getAttributes: the letters of D L R H S that are set
+    FinalPath,       // openEntry to inspect, describeEntry: the final path below the root
     DeleteByHandle,  // openEntry for deletion, deleteEntry, closeEntry
-    CreateNew,       // createNewFile, emptying only a single-name ordinary
-                     // file: what stood there as "links=N" and its letters
-    // registry; `arg` a key path below the root key ("" the root key itself)
-    OpenKey,         // openKey with full access: "opened", or "untouched"
-                     // when the handle was left as it was
-    QuerySize,       // queryValue `text` with no buffer: "type T size S"
-    Query,           // ... into a buffer of `number` bytes: "type T size S"
-                     // and on success " data D" with NULs shown as "\0"
-    QueryNoSize,     // ... with a buffer but no size
+    CreateNew,       // createNewFile, emptying a single-name ordinary file: "links=N" + letters
+    OpenKey,         // openKey: "opened", or "untouched" when the handle was left as it was
+    QuerySize,       // queryValue `text`, no buffer: "type T size S"
+    Query,           // ... into `number` bytes: the same and " data D", NULs as "\0"
+    QueryNoSize,     // ... a buffer but no size
     DeleteKey,       // openKey `arg`, deleteKey `text`, closeKey
-    DeleteKeyTwice,  // two handles on `arg`: delete through the first, then
-                     // query and delete through the second: "query Q"
-    CloseKeyTwice,   // openKey `arg`, closeKey twice: the second result
-    NoKey,           // queryValue and closeKey on key 0: "close C"
-    // system
-    DriveType,      // getDriveType `arg`: the type as the result
-    WindowsFolder,  // getWindowsDirectory into `number` bytes: "written"
-    SystemFolder,   // or "needs length+1", set against a full-size query
+    DeleteKeyTwice,  // delete through one handle, then query ("query Q") and delete through another
+    CloseKeyTwice,   // openKey, closeKey twice: the second result
+    NoKey,           // queryValue and closeKey ("close C") on key 0
+    DriveType,       // getDriveType `arg`: the type as the result
+    WindowsFolder,   // getWindowsDirectory into `number` bytes: "written",
+    SystemFolder,    // or "needs length+1", set against a query that fits
 };
 
 // Where Wine differs from Windows as Microsoft documents it.
 enum class Wine {
     Same,
-    // Wine gives another result or reports something else: on Wine only the
-    // state afterwards is checked.
-    Result,
-    // Wine can't show the case at all, or acts otherwise: fakes only.
-    Differs,
+    Result,   // Wine gives another result: on Wine only the state afterwards is checked
+    Differs,  // Wine acts otherwise, or can't show the case: fakes only
 };
 
 struct Case {
@@ -118,34 +105,22 @@ struct Case {
 class Side {
 public:
     virtual ~Side() = default;
-    virtual platform::FileSystem& files() = 0;
-    virtual platform::Registry& registry() = 0;
-    virtual platform::System& system() = 0;
-    virtual std::string root() const = 0;  // a folder, without trailing "\"
-    virtual platform::HKey keyRoot() const = 0;
-    virtual std::string keyPath() const = 0;  // the root key below keyRoot()
+    virtual platform::Platform platform() = 0;
+    virtual std::string root() const = 0;     // a folder, without trailing "\"
+    virtual std::string keyPath() const = 0;  // the root key, below HKCU
     virtual void plant(const Plant& plant) = 0;
-    virtual bool exists(const std::string& path) = 0;
     virtual std::string contents(const std::string& path) = 0;
-    virtual bool keyExists(const std::string& path) = 0;
     virtual bool scheduled(const std::string& path) = 0;
     // The short spelling of root() + "\" + path, as the system gives it.
     virtual std::string shortPath(const std::string& path) = 0;
     // Lets go of what busy() holds, before the state afterwards is read.
-    virtual void release() = 0;
+    virtual void release() {}
     virtual bool onWine() const = 0;
 };
 
 std::vector<Case> fileCases();
 std::vector<Case> registryAndSystemCases();
 
-// A case's name as GoogleTest shows it, for parameterized tests over a table.
-struct CaseName {
-    template <typename Info>
-    std::string operator()(const Info& info) const {
-        return info.param.name;
-    }
-};
 inline void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 // Lays down the case's state on `side`, makes its call and checks the result
@@ -153,3 +128,16 @@ inline void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 void check(const Case& c, Side& side);
 
 }  // namespace contract
+
+// Every case of the table as a test of `Suite`, each on a fresh `SideType`.
+#define CONTRACT_TESTS(Suite, SideType)                                                     \
+    class Suite : public ::testing::TestWithParam<contract::Case> {};                       \
+    TEST_P(Suite, Holds) {                                                                  \
+        SideType side;                                                                      \
+        contract::check(GetParam(), side);                                                  \
+    }                                                                                       \
+    const auto Suite##Name = [](const auto& info) { return std::string(info.param.name); }; \
+    INSTANTIATE_TEST_SUITE_P(Files, Suite, ::testing::ValuesIn(contract::fileCases()),      \
+                             Suite##Name);                                                  \
+    INSTANTIATE_TEST_SUITE_P(RegistryAndSystem, Suite,                                      \
+                             ::testing::ValuesIn(contract::registryAndSystemCases()), Suite##Name)

@@ -1,4 +1,5 @@
-// An in-memory file system that answers as the kernel32 file calls do.
+// An in-memory file system that answers as the kernel32 file calls do; the
+// table in tests/contract/ holds it to the real system under Wine.
 //
 // Paths
 //   - Drives hold folders and files; "C:" exists from the start, other drives
@@ -18,28 +19,19 @@
 //     as is a wildcard outside the last component of a pattern or in a path
 //     that takes no pattern.
 //
-// Wildcards (last component of listFiles and deleteFiles patterns), matched as
-// FindFirstFile does it with its DOS rules: `*` matches any run of characters,
-// `?` one character or nothing at the end of the name or before a dot, "*."
-// the names without a dot, "*.*" every name (also those without a dot), and
-// "*.del" matches "a.del" but neither "a.delx" nor "a.del.bak". The 8.3 short
-// names of real volumes are not modelled, so "*.del" never matches "a.delx"
-// through a short name "A~1.DEL" as it can on a real disk.
+// Wildcards (last component of listFiles and deleteFiles patterns) match the
+// long names only, with the DOS rules of platform::wildcardMatch, as the file
+// adapter matches them; short names never take part.
 //
 // Listing order is the names' order with case ignored, as NTFS lists a folder.
 //
-// Links and short names, as Windows has them:
-//   - A folder link (a junction or directory symbolic link) leads to another
-//     folder. A path through it reaches what lies behind it; a call on the
-//     link itself (GetFileAttributes, RemoveDirectory, an open with
-//     FILE_FLAG_OPEN_REPARSE_POINT) acts on the link: it shows
-//     FILE_ATTRIBUTE_REPARSE_POINT and is removed, not its target.
-//   - A short (8.3) alias names its entry in any path, as the long name does.
-//   - describeEntry gives the final path "\\?\C:\..." in the stored long
-//     spelling, with every link on the way resolved.
-//   - A handle opened for holding keeps its file or folder: deleting,
-//     removing or opening it for deletion gives 32 until it is closed. A
-//     deletion through a handle happens when the handle is closed.
+// Links and short names, as Windows has them: a folder link leads to another
+// folder, and a call on the link itself (GetFileAttributes, RemoveDirectory,
+// an open with FILE_FLAG_OPEN_REPARSE_POINT) acts on the link; a short alias
+// names its entry anywhere in a path; describeEntry gives "\\?\C:\..." in the
+// stored long spelling, every link resolved. A handle open for holding keeps
+// its entry (32 for deleting, removing or opening it for deletion); a deletion
+// through a handle happens at its close.
 //
 // Attributes are the FILE_ATTRIBUTE_* bits below. A folder's read-only bit
 // does not stop files being created in it (as on Windows); `setWritable`

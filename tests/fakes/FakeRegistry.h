@@ -1,4 +1,5 @@
-// An in-memory registry that answers as the advapi32 calls do.
+// An in-memory registry that answers as the advapi32 calls do; the table in
+// tests/contract/ holds it to the real registry under Wine.
 //
 // - Keys live under the predefined roots HKCR, HKCU and HKLM (the platform's
 //   kHkey* values). Key and value names compare case-insensitively (ASCII
@@ -22,7 +23,8 @@
 //   does, and so is a predefined root.
 // - queryValue follows the two-call protocol: with no data buffer it reports
 //   type and size; with a buffer that is too small it gives ERROR_MORE_DATA
-//   (234) and the size needed; a data buffer without a size gives 87.
+//   (234) and the size needed; a data buffer without a size gives 87 before
+//   anything else is looked at.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,5 @@
 // The platform promises (tests/contract/) held by the in-memory fakes, below
 // C:\Contract and HKCU\Software\Contract.
-#include <gtest/gtest.h>
-
 #include <map>
 
 #include "tests/contract/Contract.h"
@@ -19,11 +17,8 @@ public:
         world_.files.addFolder(root());
         world_.registry.addKey(kHkeyCurrentUser, keyPath());
     }
-    platform::FileSystem& files() override { return world_.files; }
-    platform::Registry& registry() override { return world_.registry; }
-    platform::System& system() override { return world_.system; }
+    platform::Platform platform() override { return world_.platform(); }
     std::string root() const override { return "C:\\Contract"; }
-    platform::HKey keyRoot() const override { return kHkeyCurrentUser; }
     std::string keyPath() const override { return "Software\\Contract"; }
 
     void plant(const Plant& p) override {
@@ -51,33 +46,21 @@ public:
                                                 p.bytes);
         }
     }
-    bool exists(const std::string& path) override { return world_.files.exists(at(path)); }
     std::string contents(const std::string& path) override {
         return world_.files.contents(at(path));
-    }
-    bool keyExists(const std::string& path) override {
-        return world_.registry.keyExists(kHkeyCurrentUser, key(path));
     }
     bool scheduled(const std::string& path) override {
         for (const std::string& s : world_.files.scheduledForRestart())
             if (s == path) return true;
         return false;
     }
-    // Every name that has an alias is spelled by it.
+    // The last name spelled by its alias, when it has one.
     std::string shortPath(const std::string& path) override {
-        std::string result = root();
-        std::size_t start = 0;
-        while (start <= path.size()) {
-            std::size_t end = path.find('\\', start);
-            if (end == std::string::npos) end = path.size();
-            const std::string name = path.substr(start, end - start);
-            const auto found = aliases_.find(fakes::upperText(name));
-            result += "\\" + (found == aliases_.end() ? name : found->second);
-            start = end + 1;
-        }
-        return result;
+        const auto cut = path.find_last_of('\\') + 1;
+        const auto found = aliases_.find(fakes::upperText(path.substr(cut)));
+        return at(path.substr(0, cut) +
+                  (found == aliases_.end() ? path.substr(cut) : found->second));
     }
-    void release() override {}
     bool onWine() const override { return false; }
 
 private:
@@ -90,17 +73,6 @@ private:
     std::map<std::string, std::string> aliases_;
 };
 
-class ContractOnFakes : public ::testing::TestWithParam<contract::Case> {};
-
-TEST_P(ContractOnFakes, Holds) {
-    FakeSide side;
-    contract::check(GetParam(), side);
-}
-
-INSTANTIATE_TEST_SUITE_P(Files, ContractOnFakes, ::testing::ValuesIn(contract::fileCases()),
-                         contract::CaseName());
-INSTANTIATE_TEST_SUITE_P(RegistryAndSystem, ContractOnFakes,
-                         ::testing::ValuesIn(contract::registryAndSystemCases()),
-                         contract::CaseName());
+CONTRACT_TESTS(ContractOnFakes, FakeSide);
 
 }  // namespace

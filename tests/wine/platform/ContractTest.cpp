@@ -1,6 +1,6 @@
 // The platform promises (tests/contract/) held by the Win32 adapters, in a
-// scratch folder and a scratch key of the Wine prefix; then what only the
-// real system shows: its listing order and the machine's own keys.
+// scratch folder and a scratch key of the Wine prefix; then the one promise
+// that only the real system can show: its own listing order.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,7 +9,6 @@
 
 #include "Scratch.h"
 #include "platform/win32/Win32Platform.h"
-#include "sysenv/SysEnv.h"
 #include "tests/contract/Contract.h"
 #include "tests/wine/FolderLink.h"
 
@@ -23,11 +22,8 @@ public:
         release();
         for (const std::string& link : links_) winetest::removeFolderLink(link);
     }
-    platform::FileSystem& files() override { return platform_.files; }
-    platform::Registry& registry() override { return platform_.registry; }
-    platform::System& system() override { return platform_.system; }
+    platform::Platform platform() override { return platform_.platform(); }
     std::string root() const override { return scratch_.path(); }
-    platform::HKey keyRoot() const override { return platform::kHkeyCurrentUser; }
     std::string keyPath() const override { return key_.subKey(); }
 
     void plant(const Plant& p) override {
@@ -57,48 +53,34 @@ public:
                 break;
             case Plant::Alias:
                 break;  // the system makes its own
-            case Plant::Key:
-            case Plant::Value: {
+            case Plant::Key: {
                 HKEY created = nullptr;
-                done = RegCreateKeyExA(HKEY_CURRENT_USER, regKey(p.path).c_str(), 0, nullptr, 0,
-                                       KEY_ALL_ACCESS, nullptr, &created, nullptr) == 0;
-                // RegSetValueExA counts a text's NUL that the size leaves out
-                // when it follows the data, so none follows here.
-                const std::string data = p.bytes + 'x';
-                if (done && p.kind == Plant::Value)
-                    done = RegSetValueExA(created, p.text.c_str(), 0, p.bits,
-                                          reinterpret_cast<const BYTE*>(data.data()),
-                                          static_cast<DWORD>(p.bytes.size())) == 0;
-                if (created != nullptr) RegCloseKey(created);
+                done = RegCreateKeyA(HKEY_CURRENT_USER, regKey(p.path).c_str(), &created) == 0;
+                RegCloseKey(created);
                 break;
             }
+            case Plant::Value:
+                // RegSetValueExA counts a text's NUL that the size leaves out
+                // when it follows the data, so none follows here.
+                done = RegSetKeyValueA(HKEY_CURRENT_USER, regKey(p.path).c_str(), p.text.c_str(),
+                                       p.bits, (p.bytes + 'x').data(),
+                                       static_cast<DWORD>(p.bytes.size())) == 0;
+                break;
         }
         if (!done) throw std::runtime_error("can't lay down " + p.path);
     }
-    bool exists(const std::string& path) override { return winetest::exists(scratch_ / path); }
     std::string contents(const std::string& path) override {
         return winetest::readFile(scratch_ / path);
     }
-    bool keyExists(const std::string& path) override {
-        HKEY opened = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, regKey(path).c_str(), 0, KEY_READ, &opened) != 0)
-            return false;
-        RegCloseKey(opened);
-        return true;
-    }
     // The system keeps the request with the machine's session settings.
     bool scheduled(const std::string& path) override {
-        HKEY session = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
-                          0, KEY_QUERY_VALUE, &session) != 0)
-            return false;
         std::string pending(1 << 16, '\0');
         DWORD size = static_cast<DWORD>(pending.size());
-        const LONG status =
-            RegQueryValueExA(session, "PendingFileRenameOperations", nullptr, nullptr,
-                             reinterpret_cast<BYTE*>(pending.data()), &size);
-        RegCloseKey(session);
-        return status == 0 && pending.substr(0, size).find(path) != std::string::npos;
+        return RegGetValueA(HKEY_LOCAL_MACHINE,
+                            "System\\CurrentControlSet\\Control\\Session Manager",
+                            "PendingFileRenameOperations", RRF_RT_ANY, nullptr, pending.data(),
+                            &size) == 0 &&
+               pending.substr(0, size).find(path) != std::string::npos;
     }
     // Short names are the system's own (generated ones under Wine): read at
     // run time, never guessed.
@@ -131,18 +113,7 @@ private:
     std::vector<std::string> links_;
 };
 
-class ContractOnWine : public ::testing::TestWithParam<contract::Case> {};
-
-TEST_P(ContractOnWine, Holds) {
-    WineSide side;
-    contract::check(GetParam(), side);
-}
-
-INSTANTIATE_TEST_SUITE_P(Files, ContractOnWine, ::testing::ValuesIn(contract::fileCases()),
-                         contract::CaseName());
-INSTANTIATE_TEST_SUITE_P(RegistryAndSystem, ContractOnWine,
-                         ::testing::ValuesIn(contract::registryAndSystemCases()),
-                         contract::CaseName());
+CONTRACT_TESTS(ContractOnWine, WineSide);
 
 TEST(FilesOnWine, ListingKeepsTheSystemsOrder) {
     winetest::ScratchFolder scratch;
@@ -158,23 +129,6 @@ TEST(FilesOnWine, ListingKeepsTheSystemsOrder) {
     std::vector<std::string> names;
     EXPECT_EQ(platform::win32::Win32FileSystem().listFiles(scratch / "*.del", names), 0);
     EXPECT_EQ(names, system);
-}
-
-TEST(RegistryRootsOnWine, MachineKeysOpenWithFullAccess) {
-    winetest::ScratchKey machine(HKEY_LOCAL_MACHINE, "HKLM");
-    ASSERT_EQ(winetest::reg("add \"" + machine.regPath() + "\" /ve /t REG_SZ /d \"C:\\demo\" /f"),
-              0);
-    platform::win32::Win32Registry registry;
-    platform::HKey handle = 0;
-    ASSERT_EQ(registry.openKey(platform::kHkeyLocalMachine, machine.subKey(), 0,
-                               platform::kKeyAllAccess, handle),
-              0);
-    EXPECT_EQ(sysenv::regQueryString(registry, "", handle), "C:\\demo");
-    EXPECT_EQ(registry.closeKey(handle), 0);
-
-    // The classes root is reachable too; "CLSID" is there in every prefix.
-    ASSERT_EQ(registry.openKey(platform::kHkeyClassesRoot, "CLSID", 0, KEY_READ, handle), 0);
-    EXPECT_EQ(registry.closeKey(handle), 0);
 }
 
 }  // namespace

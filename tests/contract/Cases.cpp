@@ -1,6 +1,8 @@
-// The file system's promises: listing and wildcards, reading, deletion,
-// folders, attributes, the write-access probe's create-new, and the links,
-// short names and handles that the deletion rules ask about.
+// The table: the file system's promises (listing and wildcards, reading,
+// deletion, folders, attributes, the write-access probe's create-new, and the
+// links, short names and handles that the deletion rules ask about), then the
+// registry's (opening, the two-call size protocol, deleting keys, handles) and
+// the machine facts that can be compared on both sides.
 #include "tests/contract/Contract.h"
 
 namespace contract {
@@ -14,9 +16,17 @@ using platform::kErrorAccessDenied;
 using platform::kErrorDirNotEmpty;
 using platform::kErrorFileExists;
 using platform::kErrorFileNotFound;
+using platform::kErrorInvalidHandle;
 using platform::kErrorInvalidName;
+using platform::kErrorInvalidParameter;
+using platform::kErrorMoreData;
 using platform::kErrorPathNotFound;
 using platform::kErrorSharingViolation;
+using platform::kRegDword;
+using platform::kRegExpandSz;
+using platform::kRegSz;
+constexpr platform::Status kErrorBadPathname = 161;
+constexpr platform::Status kErrorKeyDeleted = 1018;
 
 const char* const kLinkOpensTarget =
     "FILE_FLAG_OPEN_REPARSE_POINT opens the target of the Unix symbolic link that stands for a "
@@ -25,23 +35,22 @@ const char* const kLinkOpensTarget =
 }  // namespace
 
 std::vector<Case> fileCases() {
-    const std::vector<Plant> listing = {file("one.del"),           file("TWO.DEL"),
-                                        file("locked.del", "", R), file("hidden.del", "", H),
-                                        file("system.del", "", S), file("other.txt"),
-                                        folder("folder.del"),      file("c.delx")};
-    const std::vector<Plant> names = {file("README"), file("a.txt"), file("ab.txt"),
-                                      file("abc.txt"), file("x.tar.gz")};
+    // clang-format off
+    const std::vector<Plant> listing = {
+        file("one.del"), file("TWO.DEL"), file("locked.del", "", R), file("hidden.del", "", H),
+        file("system.del", "", S), file("other.txt"), folder("folder.del"), file("c.delx")};
+    const std::vector<Plant> names = {
+        file("README"), file("a.txt"), file("ab.txt"), file("abc.txt"), file("x.tar.gz")};
     // Each has an 8.3 alias ending in ".DEL" or ".TXT" on a real volume.
-    const std::vector<Plant> aliased = {file("notes.delx"), file("archive.delete"),
-                                        file("a long name.del"), file("x.txt.bak")};
-    const std::vector<Plant> linked = {file("target\\precious.txt", "kept"),
-                                       alias("target\\precious.txt", "PRECIO~1.TXT"),
-                                       folder("inst"), link("inst\\ulink", "target")};
+    const std::vector<Plant> aliased = {
+        file("notes.delx"), file("archive.delete"), file("a long name.del"), file("x.txt.bak")};
+    const std::vector<Plant> linked = {
+        file("target\\precious.txt", "kept"), alias("target\\precious.txt", "PRECIO~1.TXT"),
+        folder("inst"), link("inst\\ulink", "target")};
     const std::string raw("line\r\nnext\rthird\n\0\x1a\xff end", 24);
     const std::string big(32768, 'x');
     const std::string edge(32767, 'y');
     const std::string all = "a.txt|ab.txt|abc.txt|README|x.tar.gz";
-    // clang-format off
     return {
         // ---- listing: ordinary files only, wildcards as FindFirstFile takes
         // them on long names, letter case ignored
@@ -69,34 +78,28 @@ std::vector<Case> fileCases() {
 
         // ---- reading: every byte unchanged, nothing above the limit; how
         // Win32 folds a path before the file system sees it
-        {"ReadGivesEveryByte", {file("raw.del", raw)}, Op::Read, "raw.del", 0, "24:" + raw, {},
-         32767},
-        {"ReadAnEmptyFile", {file("empty.del")}, Op::Read, "empty.del", 0, "0:", {}, 32767},
-        {"ReadNothingAboveTheLimit", {file("big.del", big)}, Op::Read, "big.del", 0, "32768:", {},
-         32767},
-        {"ReadUpToTheLimit", {file("edge.del", edge)}, Op::Read, "edge.del", 0, "32767:" + edge, {},
-         32767},
-        {"ReadMissingFile", {}, Op::Read, "absent.del", kErrorFileNotFound, "", {}, 9},
-        {"ReadInMissingFolder", {}, Op::Read, "absent\\x.del", kErrorPathNotFound, "", {}, 9},
-        {"ReadAFolder", {folder("sub")}, Op::Read, "sub", kErrorAccessDenied, "", {}, 9},
+        {"ReadGivesEveryByte", {file("raw.del", raw)}, Op::Read, "raw.del", 0, "24:" + raw},
+        {"ReadAnEmptyFile", {file("empty.del")}, Op::Read, "empty.del", 0, "0:"},
+        {"ReadNothingAboveTheLimit", {file("big.del", big)}, Op::Read, "big.del", 0, "32768:"},
+        {"ReadUpToTheLimit", {file("edge.del", edge)}, Op::Read, "edge.del", 0, "32767:" + edge},
+        {"ReadMissingFile", {}, Op::Read, "absent.del", kErrorFileNotFound, ""},
+        {"ReadInMissingFolder", {}, Op::Read, "absent\\x.del", kErrorPathNotFound, ""},
+        {"ReadAFolder", {folder("sub")}, Op::Read, "sub", kErrorAccessDenied, ""},
         {"ReadABusyFile", {file("busy.del", "b"), busy("busy.del")}, Op::Read, "busy.del",
-         kErrorSharingViolation, "", {}, 9},
+         kErrorSharingViolation, ""},
         {"ReadWithDoubledSeparatorsAndOtherCase", {file("Sub\\Script.del", "title=x")}, Op::Read,
-         "\\SUB\\\\SCRIPT.DEL", 0, "7:title=x", {}, 99},
-        {"ForwardSlashesSeparate", {file("sub\\a.del", "a")}, Op::Read, "sub/a.del", 0, "1:a", {},
-         9},
+         "\\SUB\\\\SCRIPT.DEL", 0, "7:title=x"},
+        {"ForwardSlashesSeparate", {file("sub\\a.del", "a")}, Op::Read, "sub/a.del", 0, "1:a"},
         {"DotsAndDotDotsResolve", {file("sub\\a.del", "a")}, Op::Read, "sub\\.\\x\\..\\a.del.", 0,
-         "1:a", {}, 9},
+         "1:a"},
         {"LastNameLosesTrailingDotsAndBlanks", {file("a.del", "a")}, Op::Read, "a.del. . ", 0,
-         "1:a", {}, 9},
-        {"InnerNameLosesOneDot", {file("sub\\a.del", "a")}, Op::Read, "sub.\\a.del", 0, "1:a", {},
-         9},
+         "1:a"},
+        {"InnerNameLosesOneDot", {file("sub\\a.del", "a")}, Op::Read, "sub.\\a.del", 0, "1:a"},
         {"InnerNameKeepsItsBlanks", {file("sub\\a.del", "a")}, Op::Read, "sub \\a.del",
-         kErrorPathNotFound, "", {}, 9},
-        {"SeparatorAfterAFile", {file("a.del", "a")}, Op::Read, "a.del\\", kErrorInvalidName, "",
-         {}, 9},
+         kErrorPathNotFound, ""},
+        {"SeparatorAfterAFile", {file("a.del", "a")}, Op::Read, "a.del\\", kErrorInvalidName, ""},
         {"DriveInsideAPath", {folder("sub")}, Op::Read, "sub\\C:\\x.del", kErrorInvalidName, "",
-         {}, 9, {}, {}, Wine::Result, "Wine finds no folder (3) where Windows refuses the name"},
+         {}, 0, {}, {}, Wine::Result, "Wine finds no folder (3) where Windows refuses the name"},
         {"LengthOfAHiddenReadOnlyFile", {file("five", "12345", R | H)}, Op::Length, "five", 0,
          "5"},
         {"LengthOfAnEmptyFile", {file("can't delete")}, Op::Length, "can't delete", 0, "0"},
@@ -227,6 +230,77 @@ std::vector<Case> fileCases() {
          {"!inst\\ulink", "target\\precious.txt=kept"}, 0, {}, {}, Wine::Differs,
          "RemoveDirectory on a folder link under Wine acts on its target: an empty one goes "
          "and the link stays"},
+    };
+    // clang-format on
+}
+
+std::vector<Case> registryAndSystemCases() {
+    const std::vector<Plant> tree = {key("Parent\\Child")};
+    const std::vector<Plant> hello = {value("", "Value", kRegSz, std::string("hello\0", 6))};
+    std::string longText;
+    for (int i = 0; longText.size() < 5000; ++i) longText += "segment " + std::to_string(i) + "\\";
+    const std::string longSeen =
+        "type 1 size " + std::to_string(longText.size() + 1) + " data " + longText + "\\0";
+    // clang-format off
+    return {
+        {"OpenKeyIgnoresCase", tree, Op::OpenKey, "PARENT\\child", 0, "opened"},
+        {"OpenMissingKeyLeavesTheHandle", tree, Op::OpenKey, "Parent\\Absent", kErrorFileNotFound,
+         "untouched"},
+        {"OpenKeyWithALeadingSeparator", tree, Op::OpenKey, "\\Parent", kErrorBadPathname,
+         "untouched"},
+        {"OpenKeyWithDoubledAndTrailingSeparators", tree, Op::OpenKey, "Parent\\\\Child\\", 0,
+         "opened"},
+
+        // ---- the two-call size protocol; data as stored
+        {"QuerySizeOnly", hello, Op::QuerySize, "", 0, "type 1 size 6", {}, 0, "Value"},
+        {"QueryIntoASmallBuffer", hello, Op::Query, "", kErrorMoreData, "type 1 size 6", {}, 3,
+         "Value"},
+        {"QueryIntoABufferThatFits", hello, Op::Query, "", 0, "type 1 size 6 data hello\\0", {}, 16,
+         "value"},
+        {"QueryABufferWithoutASize", hello, Op::QueryNoSize, "", kErrorInvalidParameter, "", {},
+         16, "Value"},
+        {"QueryAMissingValue", hello, Op::Query, "", kErrorFileNotFound, "", {}, 16, "Missing"},
+        {"QueryAMissingValueBufferWithoutASize", hello, Op::QueryNoSize, "",
+         kErrorInvalidParameter, "", {}, 16, "Missing"},
+        {"NewKeyHasNoDefaultValue", tree, Op::Query, "Parent", kErrorFileNotFound, "", {}, 16, ""},
+        {"DefaultValue", {value("", "", kRegSz, std::string("C:\\QUOB\0", 8))}, Op::Query, "", 0,
+         "type 1 size 8 data C:\\QUOB\\0", {}, 16, ""},
+        {"ValueTypesAsStored", {value("", "Path", kRegExpandSz, std::string("%x%\0", 4))},
+         Op::Query, "", 0, "type 2 size 4 data %x%\\0", {}, 16, "Path"},
+        {"NumbersAsStored", {value("", "Number", kRegDword, std::string("*\0\0\0", 4))},
+         Op::Query, "", 0, "type 4 size 4 data *\\0\\0\\0", {}, 16, "Number"},
+        {"DataWithInnerNuls", {value("", "Inner", kRegSz, std::string("ab\0cd\0", 6))}, Op::Query,
+         "", 0, "type 1 size 6 data ab\\0cd\\0", {}, 16, "Inner"},
+        {"DataWithoutATerminator", {value("", "Bare", kRegSz, "abc")}, Op::Query, "", 0,
+         "type 1 size 3 data abc", {}, 16, "Bare"},
+        {"EmptyData", {value("", "Nothing", kRegSz, "")}, Op::Query, "", 0, "type 1 size 0 data ",
+         {}, 16, "Nothing"},
+        {"AnsiTextComesBackWhole",
+         {value("", "Accents", kRegSz, std::string("Caf\xe9 \xc6gir\0", 10))}, Op::Query, "", 0,
+         "type 1 size 10 data Caf\xe9 \xc6gir\\0", {}, 16, "Accents"},
+        {"LongValueComesBackWhole", {value("", "Long", kRegSz, longText + '\0')}, Op::Query, "", 0,
+         longSeen, {}, 8192, "Long"},
+
+        // ---- deleting keys; handles
+        {"DeleteKeyWithSubkeysIsRefused", tree, Op::DeleteKey, "Parent", kErrorAccessDenied, "",
+         {"@Parent\\Child"}},
+        {"DeleteOpenedLeafKey", tree, Op::DeleteKey, "parent\\CHILD", 0, "",
+         {"!@Parent\\Child", "@Parent"}},
+        {"DeleteNamedSubkey", {key("Parent\\Child\\Leaf")}, Op::DeleteKey, "Parent", 0, "",
+         {"!@Parent\\Child\\Leaf", "@Parent\\Child"}, 0, "Child\\Leaf"},
+        {"DeleteMissingSubkey", tree, Op::DeleteKey, "Parent", kErrorFileNotFound, "",
+         {"@Parent\\Child"}, 0, "Absent"},
+        {"KeyDeletedThroughAnotherHandle", {value("Doomed", "", kRegSz, std::string("x\0", 2))},
+         Op::DeleteKeyTwice, "Doomed", kErrorKeyDeleted, "query 1018", {"!@Doomed"}},
+        {"KeyClosedTwice", tree, Op::CloseKeyTwice, "Parent", kErrorInvalidHandle, ""},
+        {"NoKeyIsAnInvalidHandle", {}, Op::NoKey, "", kErrorInvalidHandle, "close 6"},
+
+        // ---- machine facts
+        {"FixedDrive", {}, Op::DriveType, "C:\\", platform::kDriveFixed, ""},
+        {"DriveTypeIgnoresCase", {}, Op::DriveType, "c:\\", platform::kDriveFixed, ""},
+        {"DriveWithoutARoot", {}, Op::DriveType, "Q:\\", platform::kDriveNoRootDir, ""},
+        {"WindowsFolderFits", {}, Op::WindowsFolder, "", 0, "written", {}, 255},
+        {"SystemFolderNeedsItsSize", {}, Op::SystemFolder, "", 0, "needs length+1", {}, 4},
     };
     // clang-format on
 }
