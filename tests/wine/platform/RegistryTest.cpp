@@ -144,6 +144,9 @@ public:
         return real_.deleteKey(key, subKey);
     }
     Status closeKey(HKey key) override { return real_.closeKey(key); }
+    Status subkeyNames(HKey key, std::vector<std::string>& names) override {
+        return real_.subkeyNames(key, names);
+    }
 
 private:
     platform::Registry& real_;
