@@ -175,12 +175,19 @@ private:
         if (next >= length || next >= static_cast<long long>(buffer.size())) return;
         const char skipped = buffer[static_cast<std::size_t>(next)];
         if (skipped != '\n') {
-            std::string shown = skipped == '\r' ? std::string("a carriage return")
-                                                : "'" + std::string(1, skipped) + "'";
-            line_->warnings.push_back(
+            // Built up piece by piece: GCC 12 warns falsely about "literal" + string&&.
+            std::string warning =
                 "the line ends in a carriage return without a line feed: the uninstaller skips "
-                "the character after it (" +
-                shown + ") unread");
+                "the character after it (";
+            if (skipped == '\r') {
+                warning += "a carriage return";
+            } else {
+                warning += '\'';
+                warning += skipped;
+                warning += '\'';
+            }
+            warning += ") unread";
+            line_->warnings.push_back(warning);
         }
     }
 

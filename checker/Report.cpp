@@ -51,6 +51,7 @@ public:
         close(']');
     }
     void deletes(const Deletes& d) {
+        if (d.empty()) return raw("deletes", R"({"files": [], "folders": [], "keys": []})");
         open('{', "deletes");
         texts("files", d.files);
         texts("folders", d.folders);
@@ -262,7 +263,8 @@ std::string toText(const Plan& plan) {
     textList(out, plan.notes, "", "note     ");
 
     for (const ApplicationReport& app : plan.applications) {
-        out += "\n[" + std::to_string(app.position) + "] " + app.title + "  (" + app.script + ")" +
+        out += "\n[";
+        out += std::to_string(app.position) + "] " + app.title + "  (" + app.script + ")" +
                (app.runs ? "" : "  not run: the run stops before it") + "\n";
         textList(out, app.warnings, "    ", "WARNING  ");
         for (const LineReport& line : app.lines) {
@@ -271,7 +273,8 @@ std::string toText(const Plan& plan) {
             if (quiet) continue;
             char number[16];
             std::snprintf(number, sizeof number, "%4d", line.line);
-            out += "  line" + std::string(number) + "  " + line.text + "\n";
+            out += "  line";
+            out += std::string(number) + "  " + line.text + "\n";
             textDeletes(out, line.deletes, "             ");
             textList(out, line.refused, "             ", "REFUSED  ");
             textList(out, line.warnings, "             ", "WARNING  ");
@@ -298,7 +301,8 @@ std::string toText(const Plan& plan) {
         for (const Skipped& s : plan.skipped)
             out += "  WARNING  " + s.script + ": " + s.reason + "\n";
     }
-    out += "\n" + summary(plan) + "\n";
+    out += "\n";
+    out += summary(plan) + "\n";
     return out;
 }
 
