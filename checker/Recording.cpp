@@ -51,6 +51,13 @@ std::string tidyKeyPath(const std::string& path) {
     return tidy;
 }
 
+// A name as the system stores it: trailing dots and blanks go.
+std::string lastNameKey(const std::string& path) {
+    std::string name = path.substr(path.find_last_of("\\/") + 1);
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+    return lower(name);
+}
+
 }  // namespace
 
 std::string displayPath(const std::string& finalPath) {
@@ -94,9 +101,15 @@ Status RecordingFileSystem::goneStatus(const std::string& key) const {
     return platform::kErrorSuccess;
 }
 
+bool RecordingFileSystem::mayBeGone(const std::string& path) const {
+    if (gone_.empty()) return false;
+    const std::string name = lastNameKey(path);
+    return name.find('~') != std::string::npos || goneNames_.count(name) != 0;
+}
+
 Status RecordingFileSystem::goneStatus(const std::string& path, bool& located) {
     located = false;
-    if (gone_.empty()) return platform::kErrorSuccess;
+    if (!mayBeGone(path)) return platform::kErrorSuccess;
     std::string display, key;
     located = locate(path, display, key);
     return located ? goneStatus(key) : platform::kErrorSuccess;
@@ -134,6 +147,11 @@ Status RecordingFileSystem::filterListing(const std::string& pattern, std::vecto
                                           NameOf nameOf) {
     const std::size_t cut = pattern.find_last_of("\\/");
     if (gone_.empty() || cut == std::string::npos) return platform::kErrorSuccess;
+    // Nothing listed, nor the folder, bears a deleted name: nothing to take out.
+    const bool named = std::any_of(entries.begin(), entries.end(), [&](const Entry& entry) {
+        return goneNames_.count(lower(nameOf(entry))) != 0;
+    });
+    if (!named && !mayBeGone(pattern.substr(0, cut))) return platform::kErrorSuccess;
     std::string display, folderKey;
     if (!locate(pattern.substr(0, cut + 1), display, folderKey)) return platform::kErrorSuccess;
     if (goneStatus(folderKey) != platform::kErrorSuccess) {
@@ -175,9 +193,12 @@ Status RecordingFileSystem::openEntry(const std::string& path, platform::OpenFor
     if (status != platform::kErrorSuccess) return status;
     Opened entry;
     entry.purpose = purpose;
-    std::string finalPath;
-    if (real_.describeEntry(opened, finalPath, entry.attributes) == platform::kErrorSuccess) {
-        entry.display = displayPath(finalPath);
+    // An open only to look needs no location unless it may be of something
+    // deleted; the run asks for the location itself where it wants it.
+    const bool needed = purpose != platform::OpenFor::Inspection || mayBeGone(path);
+    if (needed &&
+        real_.describeEntry(opened, entry.finalPath, entry.attributes) == platform::kErrorSuccess) {
+        entry.display = displayPath(entry.finalPath);
         entry.key = keyOf(entry.display);
         if (const Status gone = goneStatus(entry.key); gone != platform::kErrorSuccess) {
             real_.closeEntry(opened);
@@ -194,8 +215,16 @@ Status RecordingFileSystem::openEntry(const std::string& path, platform::OpenFor
     return platform::kErrorSuccess;
 }
 
+// Asking where an opened file is costs as much as opening it: the answer
+// got at the open serves (nothing moves while the checker runs).
 Status RecordingFileSystem::describeEntry(FileHandle handle, std::string& finalPath,
                                           std::uint32_t& attributes) {
+    const auto it = opened_.find(handle);
+    if (it != opened_.end() && !it->second.key.empty()) {
+        finalPath = it->second.finalPath;
+        attributes = it->second.attributes;
+        return platform::kErrorSuccess;
+    }
     return real_.describeEntry(handle, finalPath, attributes);
 }
 
@@ -253,6 +282,7 @@ void RecordingFileSystem::closeEntry(FileHandle handle) {
         const Opened& entry = it->second;
         if (entry.deletePending) {
             gone_.insert(entry.key);
+            goneNames_.insert(lastNameKey(entry.key));
             const bool folder = (entry.attributes & platform::kAttributeDirectory) != 0;
             journal_.push_back({folder ? Event::Kind::FolderDeleted : Event::Kind::FileDeleted,
                                 entry.display,

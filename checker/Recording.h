@@ -76,8 +76,9 @@ public:
 
 private:
     struct Opened {
-        std::string key;      // lower-cased long path; empty when unknown
-        std::string display;  // long path as stored
+        std::string key;        // lower-cased long path; empty when unknown
+        std::string display;    // long path as stored
+        std::string finalPath;  // as the system gave it, for the run's own question
         std::uint32_t attributes = 0;
         platform::OpenFor purpose = platform::OpenFor::Inspection;
         bool deletePending = false;
@@ -90,6 +91,10 @@ private:
     // deletion took it, 3 when it took a folder above it.
     platform::Status goneStatus(const std::string& key) const;
     platform::Status goneStatus(const std::string& path, bool& located);
+    // Whether `path` may name something deleted: its last name is that of
+    // something deleted, or may be a short alias. Most paths are not, and
+    // need not be located at all.
+    bool mayBeGone(const std::string& path) const;
     // The names in a listing of `pattern` that are still there.
     template <typename Entry, typename NameOf>
     platform::Status filterListing(const std::string& pattern, std::vector<Entry>& entries,
@@ -100,6 +105,7 @@ private:
     platform::FileSystem& real_;
     Journal& journal_;
     std::set<std::string> gone_;
+    std::set<std::string> goneNames_;  // the last names in gone_
     std::map<std::string, int> held_;  // key -> holding handles open
     std::map<platform::FileHandle, Opened> opened_;
     std::string runningProgram_;  // key

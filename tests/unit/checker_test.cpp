@@ -199,13 +199,16 @@ TEST_F(Checker, AStagedFolderNeedsNoKeysAndAWholeScriptIsRead) {
                         script({"title=Alpha", "removefile=a.del", "removekey=.alp"}));
     world.files.addFile(staged + "\\big.del", std::string(40000, 'x'));
     world.files.addFile(staged + "\\long.del", script({"title=Long", std::string(9100, ';')}));
+    world.files.addFile(staged + "\\locked.del", script({"title=Locked"}));
+    world.files.lockForReading(staged + "\\locked.del");
 
     const checker::Plan plan = check(staged);
     EXPECT_TRUE(plan.folderMode);
     EXPECT_EQ(plan.installDir, staged);
-    ASSERT_EQ(plan.skipped.size(), 1u);
+    ASSERT_EQ(plan.skipped.size(), 2u);
     EXPECT_EQ(plan.skipped[0].script, "big.del");
     EXPECT_EQ(plan.skipped[0].reason, "it is longer than 32,767 bytes");
+    EXPECT_EQ(plan.skipped[1].reason, "it can't be opened or read");
     ASSERT_EQ(plan.applications.size(), 2u);
     // A file type not registered here is a note, not a warning.
     EXPECT_TRUE(line(plan, 0, 3).warnings.empty());
@@ -214,7 +217,7 @@ TEST_F(Checker, AStagedFolderNeedsNoKeysAndAWholeScriptIsRead) {
     EXPECT_TRUE(has(plan.notes, "no product key"));
     ASSERT_TRUE(plan.cleanup);
     EXPECT_TRUE(has(plan.cleanup->notes, "does not exist on this machine"));
-    EXPECT_EQ(plan.warningCount(), 2);  // the skipped script and the long one
+    EXPECT_EQ(plan.warningCount(), 3);  // the skipped scripts and the long one
     EXPECT_FALSE(world.registry.keyExists(HKLM, engine::kProductKey));
 }
 
