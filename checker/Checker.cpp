@@ -68,8 +68,9 @@ std::vector<std::string> referencedNames(const std::string& line) {
 // layer did under the line, application or clean-up it belongs to.
 class Follower final : public engine::RunObserver {
 public:
-    Follower(Plan& plan, Journal& journal, engine::Install& install)
-        : plan_(plan), journal_(journal), install_(install) {}
+    // `files`: the recording layer, which knows what the run has left.
+    Follower(Plan& plan, Journal& journal, engine::Install& install, platform::FileSystem& files)
+        : plan_(plan), journal_(journal), install_(install), files_(files) {}
 
     void startRemove() {
         journal_.clear();
@@ -266,6 +267,18 @@ private:
     }
 
     void judgeCleanup(Cleanup& c) {
+        // The rules refuse an owned folder that isn't there; with nothing to
+        // remove, that is worth a note only.
+        std::vector<std::string> refused;
+        for (const std::string& r : c.refused) {
+            const std::string path = r.substr(0, r.find(": "));
+            std::uint32_t attributes = 0;
+            if (files_.getAttributes(path, attributes) == platform::kErrorSuccess)
+                refused.push_back(r);
+            else
+                c.notes.push_back(path + " does not exist: there is nothing to remove");
+        }
+        c.refused = refused;
         for (const std::string& path : c.scheduled)
             c.notes.push_back(path +
                               " is deleted at the next restart: the running uninstaller can't "
@@ -284,6 +297,7 @@ private:
     Plan& plan_;
     Journal& journal_;
     engine::Install& install_;
+    platform::FileSystem& files_;
     ApplicationReport* app_ = nullptr;
     std::optional<LineReport> line_;
     std::string lowerKey_;
@@ -354,7 +368,7 @@ Plan check(platform::Platform real, const std::optional<std::string>& folder) {
     SilentDialog dialog;
     SilentProgress progress;
     engine::Install install(platform::Platform{registry, files, system, shell}, dialog, progress);
-    Follower follower(plan, journal, install);
+    Follower follower(plan, journal, install, files);
     install.setObserver(&follower);
 
     install.Form_Load();

@@ -217,8 +217,14 @@ TEST_F(Checker, AStagedFolderNeedsNoKeysAndAWholeScriptIsRead) {
     EXPECT_TRUE(has(plan.notes, "no product key"));
     ASSERT_TRUE(plan.cleanup);
     EXPECT_TRUE(has(plan.cleanup->notes, "does not exist on this machine"));
+    EXPECT_TRUE(plan.cleanup->refused.empty());  // no Start-menu folder here: a note
+    EXPECT_TRUE(has(plan.cleanup->notes, "nothing to remove"));
     EXPECT_EQ(plan.warningCount(), 3);  // the skipped scripts and the long one
     EXPECT_FALSE(world.registry.keyExists(HKLM, engine::kProductKey));
+
+    // A clean staged product has nothing to report.
+    world.files.addFile("C:\\stage\\Clean\\a.del", script({"title=A", "removefile=a.del"}));
+    EXPECT_EQ(check("C:\\stage\\Clean").exitStatus(), 0);
 }
 
 TEST_F(Checker, WhatCantBeCheckedAtAllAndTheMarkerFile) {
