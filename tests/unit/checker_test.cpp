@@ -152,7 +152,11 @@ TEST_F(Checker, ReportsMistakesRefusalsAndTheStoppingFailure) {
     // names of a.del leave room for 41 of its 45 names.
     std::string names;
     for (int v = 1; v <= 45; ++v) names += "v" + std::to_string(v) + "=1\r\n";
-    addScript("b.del", script({"title=Bravo"}) + names + script({"removefile=never.txt"}));
+    addScript("b.del",
+              script({"title=Bravo", "removefile=settings file.ini", "removefile=SETTIN~1.INI"}) +
+                  names + script({"removefile=never.txt"}));
+    world.files.addFile(inInstall("settings file.ini"));
+    world.files.setShortName(inInstall("settings file.ini"), "SETTIN~1.INI");
     addScript("c.del", script({"title=Charlie"}));
     world.files.addFile(inInstall("never.txt"));
 
@@ -177,7 +181,10 @@ TEST_F(Checker, ReportsMistakesRefusalsAndTheStoppingFailure) {
     ASSERT_TRUE(bravo.failure);
     EXPECT_EQ(*bravo.failure, "Subscript out of range");
     const checker::LineReport& stop = bravo.lines.back();
-    EXPECT_EQ(stop.line, 43);
+    EXPECT_EQ(stop.line, 45);
+    // Gone under its short name as well.
+    EXPECT_EQ(line(plan, 1, 2).deletes.files, Strings{inInstall("settings file.ini")});
+    EXPECT_TRUE(has(line(plan, 1, 3).warnings, "matches nothing"));
     EXPECT_EQ(stop.failure, bravo.failure);
     EXPECT_EQ(stop.value, "1");
     EXPECT_FALSE(plan.applications[2].runs);
