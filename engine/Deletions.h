@@ -43,6 +43,9 @@ public:
     // folders open until endRun.
     DeletionRules& rules();
     void endRun() { rules_.reset(); }
+    // The deletions refused so far in this run; none before its rules are set up.
+    std::size_t refusalCount() const { return rules_ ? rules_->refusals().size() : 0; }
+    const Refusal& refusal(std::size_t index) const { return rules_->refusals()[index]; }
 
     // Whether a file-type key went in this run: Explorer must be told.
     bool fileTypeKeyDeleted() const { return fileTypeKeyDeleted_; }

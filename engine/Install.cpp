@@ -68,9 +68,10 @@ void Install::findApplications() {
         std::string title;
         try {
             title = scriptTitle(name);
-        } catch (const Failure&) {
+        } catch (const Failure& failure) {
             // A script whose title can't be read takes no position, so list
             // entry k keeps belonging to the script at position k + 1.
+            if (observer_ != nullptr) observer_->scriptLeftOut(name, failure);
             continue;
         }
         appCount_ = add16(appCount_, 1);
@@ -102,6 +103,7 @@ RemovalOutcome Install::ok_Click(const std::vector<int>& chosen) {
     positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
 
     RemovalOutcome outcome;
+    script_.setObserver(observer_);
     try {
         dialog_.hide();
         Int16 selected = 0;
@@ -111,11 +113,18 @@ RemovalOutcome Install::ok_Click(const std::vector<int>& chosen) {
             progress_.removing(titles_[static_cast<std::size_t>(p)]);
             progress_.show();
             dialog_.processPendingEvents();
-            loadScript(scriptNames_[static_cast<std::size_t>(p) + 1]);
+            const std::string& name = scriptNames_[static_cast<std::size_t>(p) + 1];
+            if (observer_ != nullptr)
+                observer_->applicationStarting(p, titles_[static_cast<std::size_t>(p)], name);
+            loadScript(name);
+            if (observer_ != nullptr) observer_->scriptLoaded();
             script_.processScript(true);
         }
         // A Remove that removed nothing leaves the product alone.
-        if (selected > 0 && selected == appCount_ && deletions_.deletionAllowed()) removeProduct();
+        if (selected > 0 && selected == appCount_ && deletions_.deletionAllowed()) {
+            if (observer_ != nullptr) observer_->cleanupStarting();
+            removeProduct();
+        }
         progress_.close();
         outcome.completed = true;
         outcome.message = kClosingMessage;
@@ -123,6 +132,8 @@ RemovalOutcome Install::ok_Click(const std::vector<int>& chosen) {
         outcome.completed = false;
         outcome.message = failure.description();
     }
+    script_.setObserver(nullptr);
+    if (observer_ != nullptr) observer_->runEnding();
     // The owned folders are held for the run alone.
     deletions_.endRun();
     // Explorer keeps showing icons and "Open with" entries of deleted file

@@ -10,6 +10,7 @@
 
 #include "engine/Deletions.h"
 #include "engine/Int16.h"
+#include "engine/RunObserver.h"
 #include "engine/Script.h"
 #include "engine/VariableTable.h"
 #include "engine/Views.h"
@@ -60,6 +61,9 @@ public:
     // ---- Remove: the chosen list positions, in list order.
     RemovalOutcome ok_Click(const std::vector<int>& chosen);
 
+    // Told where discovery and Remove stand; null (the default) for none.
+    void setObserver(RunObserver* observer) { observer_ = observer; }
+
     Script& script() { return script_; }
     Deletions& deletions() { return deletions_; }
 
@@ -77,6 +81,7 @@ private:
     std::vector<std::string> scriptNames_ = std::vector<std::string>(1);
     std::vector<std::string> titles_;
     Int16 appCount_ = 0;
+    RunObserver* observer_ = nullptr;
 
     Deletions deletions_{platform_, variables_, installDir_};
     Script script_{platform_.files, variables_, deletions_};

@@ -68,8 +68,12 @@ std::string Script::nextScriptLine() {
 }
 
 void Script::processScript(bool actionsEnabled) {
+    int number = 0;
     do {
-        processScriptLine(nextScriptLine(), actionsEnabled);
+        const std::string line = nextScriptLine();
+        if (observer_ != nullptr) observer_->lineStarting(++number, line);
+        processScriptLine(line, actionsEnabled);
+        if (observer_ != nullptr) observer_->lineDone();
     } while (scriptPos_ <= scriptLen_);
 }
 
@@ -79,6 +83,7 @@ void Script::processScriptLine(const std::string& line, bool actionsEnabled) {
     if (line.find('=') == std::string::npos) return;
     const std::string key = VariableTable::lowerCase(scriptLineKey(line));
     const std::string value = scriptLineValue(line);
+    if (observer_ != nullptr) observer_->lineDecoded(key, value);
     variables_.setVariableValue(key, value);
     if (key == "removefile") {
         if (actionsEnabled) actions_.removeFileEntry();

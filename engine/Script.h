@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/Int16.h"
+#include "engine/RunObserver.h"
 #include "engine/VariableTable.h"
 #include "platform/FileSystem.h"
 
@@ -36,6 +37,9 @@ public:
     void processScriptLine(const std::string& line, bool actionsEnabled);
     // The line at the reading position, and the position past it.
     std::string nextScriptLine();
+    // Told about each line that processScript interprets; null for none.
+    void setObserver(RunObserver* observer) { observer_ = observer; }
+
     // Back to the first line of the loaded script.
     void rewind() { scriptPos_ = 1; }
 
@@ -52,6 +56,7 @@ private:
     platform::FileSystem& files_;
     VariableTable& variables_;
     ScriptActions& actions_;
+    RunObserver* observer_ = nullptr;
 
     std::string scriptText_ = std::string(kBufferSize, ' ');
     int scriptPos_ = 1;  // see nextScriptLine: wider than 16 bits on purpose

@@ -26,6 +26,12 @@ public:
     // The value stored under `whatVar` (any case), or "" when none is.
     std::string getVariableValue(const std::string& whatVar) const;
 
+    // Whether a live row holds `whatVar` (any case): a reference to a name
+    // that none holds expands to nothing.
+    bool isStored(const std::string& whatVar) const {
+        return findValue(lowerCase(whatVar)) != nullptr;
+    }
+
     // Stores `value` under the lower-cased `name`; a new name when all 51 rows
     // are live fails with OutOfRange and changes nothing.
     void setVariableValue(const std::string& name, const std::string& value);

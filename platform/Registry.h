@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/Win32Codes.h"
 
@@ -44,6 +45,10 @@ public:
 
     // RegCloseKey.
     virtual Status closeKey(HKey key) = 0;
+
+    // RegEnumKeyExA from index 0 until ERROR_NO_MORE_ITEMS: the names of the
+    // open key's direct subkeys, in the order the registry gives them.
+    virtual Status subkeyNames(HKey key, std::vector<std::string>& names) = 0;
 };
 
 }  // namespace platform

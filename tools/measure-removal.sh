@@ -6,7 +6,8 @@
 # every application through the engine, lays the same product again and
 # times deleting the same files with a plain DeleteFileA loop, all in one
 # Wine session. Prints both times and their ratio, and for a fuller
-# comparison the plain cost of removing the same folders and keys too.
+# comparison the plain cost of removing the same folders and keys too; and
+# the time delcheck.exe takes to plan the same removal.
 #
 #   tools/measure-removal.sh [removal_timing options, e.g. --rounds 5]
 #   DEMO_BUILD=build/dev-x-w32 tools/measure-removal.sh    # another build folder
@@ -20,7 +21,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-mingw.cmake" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
-cmake --build "$build" --target demoproduct removal_timing -j2 >/dev/null
+cmake --build "$build" --target demoproduct removal_timing delcheck -j2 >/dev/null
 
 source "$root/tools/wine-env.sh"
 wine_prefix_ready

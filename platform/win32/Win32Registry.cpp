@@ -46,4 +46,18 @@ Status Win32Registry::deleteKey(HKey key, const std::string& subKey) {
 
 Status Win32Registry::closeKey(HKey key) { return RegCloseKey(toNative(key)); }
 
+Status Win32Registry::subkeyNames(HKey key, std::vector<std::string>& names) {
+    names.clear();
+    // A key name is at most 255 characters.
+    char name[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = sizeof name;
+        const LONG status =
+            RegEnumKeyExA(toNative(key), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_NO_MORE_ITEMS) return kErrorSuccess;
+        if (status != ERROR_SUCCESS) return status;
+        names.emplace_back(name, length);
+    }
+}
+
 }  // namespace platform::win32

@@ -14,6 +14,7 @@ public:
                       std::uint8_t* data, std::uint32_t* size) override;
     Status deleteKey(HKey key, const std::string& subKey) override;
     Status closeKey(HKey key) override;
+    Status subkeyNames(HKey key, std::vector<std::string>& names) override;
 };
 
 }  // namespace platform::win32

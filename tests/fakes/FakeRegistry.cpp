@@ -214,6 +214,16 @@ Status FakeRegistry::closeKey(HKey key) {
     return logged(what, 0);
 }
 
+Status FakeRegistry::subkeyNames(HKey key, std::vector<std::string>& names) {
+    names.clear();
+    const std::string what = "RegEnumKeyEx " + describe(key);
+    const Handle* h = handle(key);
+    if (h == nullptr) return logged(what, platform::kErrorInvalidHandle);
+    if (h->key->deleted) return logged(what, kErrorKeyDeleted);
+    for (const auto& [upperName, sub] : h->key->subkeys) names.push_back(sub->name);
+    return logged(what, 0);
+}
+
 // ---- set-up and inspection
 
 void FakeRegistry::addKey(HKey root, const std::string& path) { makeKey(root, path); }

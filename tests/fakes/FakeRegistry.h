@@ -58,6 +58,8 @@ public:
                                 std::uint32_t* size) override;
     platform::Status deleteKey(platform::HKey key, const std::string& subKey) override;
     platform::Status closeKey(platform::HKey key) override;
+    // Subkey names in the order of their upper-cased names.
+    platform::Status subkeyNames(platform::HKey key, std::vector<std::string>& names) override;
 
     // ---- set-up and inspection; `root` is one of the predefined roots and
     // `path` a key path below it. Bad arguments throw std::invalid_argument.

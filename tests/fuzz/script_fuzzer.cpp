@@ -15,25 +15,15 @@
 #include "tests/fakes/Fakes.h"
 #include "tests/fakes/ProductPlaces.h"
 #include "tests/fuzz/FuzzChecks.h"
+#include "tests/fuzz/ScriptMachine.h"
 
 namespace {
 
-using product::kInstallDir;
-using product::kProductMenu;
-using product::kPrograms;
-using product::kShellFolders;
-
-// Files the product doesn't own; no script may delete them.
-constexpr const char* kForeignFiles[] = {
-    "C:\\WINDOWS\\WIN.INI",
-    "C:\\WINDOWS\\SYSTEM\\KERNEL32.DLL",
-    "C:\\Program Files\\Other\\other.exe",
-    "C:\\Tools\\viewer.exe",
-    "C:\\autoexec.bat",
-    "C:\\Users\\ann\\Start Menu\\Programs\\Games\\solitaire.lnk",
-};
-
 using fuzzing::check;
+using fuzzing::kForeignFiles;
+using fuzzing::kInstallDir;
+using fuzzing::kProductMenu;
+using fuzzing::kPrograms;
 using fuzzing::startsWith;
 
 // The fake reports deleted files as full paths in their stored spelling.
@@ -41,49 +31,12 @@ bool ownedByProduct(const std::string& path) {
     return fuzzing::below(path, kInstallDir) || fuzzing::below(path, kProductMenu);
 }
 
-// The files of the machine: laid down once, copied for each input, which is
-// far cheaper than folding every path again.
-const fakes::FakeFileSystem& preparedFiles() {
-    static const fakes::FakeFileSystem* files = [] {
-        auto* prepared = new fakes::FakeFileSystem;
-        prepared->addFolder("C:\\WINDOWS\\SYSTEM");
-        for (const char* path : kForeignFiles) prepared->addFile(path, "keep");
-        const std::string dir = kInstallDir;
-        prepared->addFile(dir + "\\sprellow.exe", "MZ");
-        prepared->addFile(dir + "\\DATA\\MAIN.DAT", "data");
-        prepared->addFile(dir + "\\README.TXT", "text");
-        prepared->addFile(dir + "\\viewer\\view.exe", "MZ");
-        prepared->addFile(std::string(kProductMenu) + "\\Viewer\\Viewer.lnk", "link");
-        return prepared;
-    }();
-    return *files;
-}
-
-// The registry is laid anew for each input: its keys are shared between
-// copies, so a copy would carry one input's deletions into the next.
-void layDownRegistry(fakes::FakeRegistry& registry) {
-    using platform::kHkeyClassesRoot;
-    registry.setString(platform::kHkeyLocalMachine, engine::kProductKey, "", kInstallDir);
-    registry.setString(platform::kHkeyCurrentUser, kShellFolders, "Programs", kPrograms);
-    const std::string dir = kInstallDir;
-    // One registration of the product's own, and two that point elsewhere.
-    registry.setString(kHkeyClassesRoot, ".qdm", "", "QuobDemo.Document");
-    registry.setString(kHkeyClassesRoot, "QuobDemo.Document\\shell\\open\\command", "",
-                       "\"" + dir + "\\viewer\\view.exe\" %1");
-    registry.setString(kHkeyClassesRoot, ".txt", "", "txtfile");
-    registry.setString(kHkeyClassesRoot, "txtfile\\shell\\open\\command", "",
-                       "C:\\WINDOWS\\NOTEPAD.EXE %1");
-    registry.setString(kHkeyClassesRoot, ".vw", "", "Viewer");
-    registry.setString(kHkeyClassesRoot, "Viewer\\shell\\open\\command", "",
-                       "C:\\Tools\\viewer.exe \"%1\"");
-}
-
 // The keys no script may delete: all of them but those below HKEY_CLASSES_ROOT.
 const std::vector<std::string>& keysOutsideClassesRoot() {
     static const std::vector<std::string> keys = [] {
         std::vector<std::string> outside;
         fakes::FakeRegistry registry;
-        layDownRegistry(registry);
+        fuzzing::layDownRegistry(registry);
         for (const std::string& key : registry.allKeys())
             if (!startsWith(key, "HKCR\\")) outside.push_back(key);
         return outside;
@@ -100,11 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fakes::FakeWorld world;
     // The checks below look at the machine afterwards, not at the calls.
     world.log.setRecording(false);
-    world.files = preparedFiles();
-    world.files.useLog(world.log);
-    layDownRegistry(world.registry);
-    world.files.addFile(std::string(kInstallDir) + "\\fuzz.del", script);
-    world.system.setProgramFolder(kInstallDir);
+    fuzzing::layDownMachine(world, script);
     engine::Install install(world.platform(), world.dialog, world.progress);
 
     // Discovery (actions off) and the standard variables; discovery traps the

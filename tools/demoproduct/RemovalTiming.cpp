@@ -39,15 +39,8 @@ double seconds() {
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-bool lay(const demo::Options& options) {
-    // Built up piece by piece: GCC 12 warns falsely about "literal" + string&&.
-    std::string line = "\"";
-    line += ownFolder();
-    line += "\\demoproduct.exe\" lay --dir \"";
-    line += options.installDir;
-    line += "\" --apps " + std::to_string(options.apps);
-    line += " --files-per-app " + std::to_string(options.filesPerApp);
-    line += " --types-per-app " + std::to_string(options.typesPerApp);
+// Runs a program with its output thrown away; gives its exit code, or -1.
+int runQuiet(std::string line) {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE nul =
         CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
@@ -60,16 +53,43 @@ bool lay(const demo::Options& options) {
     BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                                   &startup, &process);
     CloseHandle(nul);
-    if (!started) return false;
+    if (!started) return -1;
     WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 1;
+    DWORD code = static_cast<DWORD>(-1);
     GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
+bool lay(const demo::Options& options) {
+    // Built up piece by piece: GCC 12 warns falsely about "literal" + string&&.
+    std::string line = "\"";
+    line += ownFolder();
+    line += "\\demoproduct.exe\" lay --dir \"";
+    line += options.installDir;
+    line += "\" --apps " + std::to_string(options.apps);
+    line += " --files-per-app " + std::to_string(options.filesPerApp);
+    line += " --types-per-app " + std::to_string(options.typesPerApp);
+    const int code = runQuiet(line);
     // Let the system write back what laying ten thousand files left dirty,
     // so that it doesn't land on whichever deletion is timed next.
     Sleep(3000);
     return code == 0;
+}
+
+// delcheck.exe over the laid product, its JSON thrown away: what checking
+// the product before shipping costs. It reports the product's refused lines
+// (exit 1); 2 means it could not check.
+bool timeDelcheck(double& elapsed) {
+    std::string line = "\"";
+    line += ownFolder();
+    line += "\\delcheck.exe\" --json";
+    const double start = seconds();
+    const int code = runQuiet(line);
+    elapsed = seconds() - start;
+    if (code != 0 && code != 1) std::fprintf(stderr, "delcheck.exe ended with %d\n", code);
+    return code == 0 || code == 1;
 }
 
 // The files below `folder`, and its folders with every subfolder before
@@ -120,6 +140,7 @@ void removeLeftovers(const demo::Layout& layout) {
 
 struct Round {
     double discovery = 0, removal = 0, plain = 0;
+    double delcheck = 0;   // delcheck.exe --json on the same product, before its removal
     double plainRest = 0;  // the folders and keys, deleted plainly after the files
     std::size_t plainFiles = 0, plainFolders = 0, plainKeys = 0;
 };
@@ -134,6 +155,7 @@ double median(std::vector<double> values) {
 // freshly laid product.
 bool timeEngine(const demo::Options& options, Round& round) {
     if (!lay(options)) return false;
+    if (!timeDelcheck(round.delcheck)) return false;
     {
         platform::win32::Win32Platform win32;
         demo::ConsoleDialog dialog(false);
@@ -270,7 +292,7 @@ int main(int argc, char** argv) {
         "%zu file types\n",
         options.apps, files, types);
 
-    std::vector<double> discovery, removal, plain, everything, ratio;
+    std::vector<double> discovery, removal, plain, everything, ratio, delcheck;
     for (int r = 1; r <= rounds; ++r) {
         Round round;
         if (!measure(options, r, round)) {
@@ -279,15 +301,17 @@ int main(int argc, char** argv) {
         }
         std::printf(
             "round %d: discovery %.3f s, removal %.3f s, plain DeleteFileA loop %.3f s "
-            "(%zu files) + %.3f s for %zu folders and %zu keys, removal / plain files %.2f\n",
+            "(%zu files) + %.3f s for %zu folders and %zu keys, removal / plain files %.2f, "
+            "delcheck.exe %.3f s\n",
             r, round.discovery, round.removal, round.plain, round.plainFiles, round.plainRest,
-            round.plainFolders, round.plainKeys, round.removal / round.plain);
+            round.plainFolders, round.plainKeys, round.removal / round.plain, round.delcheck);
         std::fflush(stdout);
         discovery.push_back(round.discovery);
         removal.push_back(round.removal);
         plain.push_back(round.plain);
         everything.push_back(round.plain + round.plainRest);
         ratio.push_back(round.removal / round.plain);
+        delcheck.push_back(round.delcheck);
     }
     const double d = median(discovery), rm = median(removal), p = median(plain),
                  all = median(everything);
@@ -303,5 +327,8 @@ int main(int argc, char** argv) {
                 (d + rm) / p, ((d + rm) / p - 1) * 100);
     std::printf("  removal / plain files, folders and keys      %8.2f  (the engine adds %+.0f%%)\n",
                 rm / all, (rm / all - 1) * 100);
+    const double dc = median(delcheck);
+    std::printf("  delcheck.exe --json, a process of its own    %8.3f s\n", dc);
+    std::printf("  delcheck / (discovery + removal)             %8.2f\n", dc / (d + rm));
     return 0;
 }

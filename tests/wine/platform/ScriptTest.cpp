@@ -63,6 +63,9 @@ public:
         return real_.deleteKey(key, subKey);
     }
     platform::Status closeKey(platform::HKey key) override { return real_.closeKey(key); }
+    platform::Status subkeyNames(platform::HKey key, std::vector<std::string>& names) override {
+        return real_.subkeyNames(key, names);
+    }
 
 private:
     platform::Registry& real_;

@@ -1,0 +1,457 @@
+#include "checker/Recording.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/Install.h"
+#include "engine/VariableTable.h"
+
+namespace checker {
+
+using platform::FileHandle;
+using platform::Status;
+
+namespace {
+
+constexpr std::uint32_t kKeyRead = 0x20019u;
+// The product key of a staged product, which needs no real key behind it.
+constexpr platform::HKey kStagedProductKey = 0x7FFFFF01u;
+// At most this many names are given when a folder or key still holds things.
+constexpr std::size_t kNamesShown = 3;
+
+std::string lower(const std::string& text) { return engine::VariableTable::lowerCase(text); }
+
+// The key of a long path: lower-cased, no trailing separator but a root's.
+std::string keyOf(const std::string& display) {
+    std::string key = lower(display);
+    while (key.size() > 3 && key.back() == '\\') key.pop_back();
+    return key;
+}
+
+std::string childKey(const std::string& folderKey, const std::string& name) {
+    if (!folderKey.empty() && folderKey.back() == '\\') return folderKey + lower(name);
+    return folderKey + "\\" + lower(name);
+}
+
+std::string listed(const std::vector<std::string>& names) {
+    std::string text;
+    for (std::size_t i = 0; i < names.size() && i < kNamesShown; ++i)
+        text += (i ? ", " : "") + names[i];
+    if (names.size() > kNamesShown)
+        text += " and " + std::to_string(names.size() - kNamesShown) + " more";
+    return text;
+}
+
+// One separator between key names, none at the end.
+std::string tidyKeyPath(const std::string& path) {
+    std::string tidy;
+    for (char c : path)
+        if (c != '\\' || (!tidy.empty() && tidy.back() != '\\')) tidy += c;
+    while (!tidy.empty() && tidy.back() == '\\') tidy.pop_back();
+    return tidy;
+}
+
+// A name as the system stores it: trailing dots and blanks go.
+std::string lastNameKey(const std::string& path) {
+    std::string name = path.substr(path.find_last_of("\\/") + 1);
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+    return lower(name);
+}
+
+}  // namespace
+
+std::string displayPath(const std::string& finalPath) {
+    if (finalPath.rfind("\\\\?\\UNC\\", 0) == 0) return "\\\\" + finalPath.substr(8);
+    if (finalPath.rfind("\\\\?\\", 0) == 0) return finalPath.substr(4);
+    return finalPath;
+}
+
+// ---- files
+
+RecordingFileSystem::RecordingFileSystem(platform::FileSystem& real, Journal& journal)
+    : real_(real), journal_(journal) {}
+
+void RecordingFileSystem::setRunningProgram(const std::string& path) {
+    std::string display;
+    runningProgram_.clear();
+    if (!locate(path, display, runningProgram_)) runningProgram_.clear();
+}
+
+bool RecordingFileSystem::locate(const std::string& path, std::string& display, std::string& key) {
+    FileHandle handle = platform::kNoFile;
+    if (real_.openEntry(path, platform::OpenFor::Inspection, handle) != platform::kErrorSuccess)
+        return false;
+    std::string finalPath;
+    std::uint32_t attributes = 0;
+    const bool described =
+        real_.describeEntry(handle, finalPath, attributes) == platform::kErrorSuccess;
+    real_.closeEntry(handle);
+    if (!described) return false;
+    display = displayPath(finalPath);
+    key = keyOf(display);
+    return true;
+}
+
+Status RecordingFileSystem::goneStatus(const std::string& key) const {
+    if (gone_.count(key) != 0) return platform::kErrorFileNotFound;
+    for (std::size_t cut = key.rfind('\\'); cut != std::string::npos && cut > 0;
+         cut = key.rfind('\\', cut - 1)) {
+        if (gone_.count(key.substr(0, cut)) != 0) return platform::kErrorPathNotFound;
+    }
+    return platform::kErrorSuccess;
+}
+
+bool RecordingFileSystem::mayBeGone(const std::string& path) const {
+    if (gone_.empty()) return false;
+    const std::string name = lastNameKey(path);
+    return name.find('~') != std::string::npos || goneNames_.count(name) != 0;
+}
+
+Status RecordingFileSystem::goneStatus(const std::string& path, bool& located) {
+    located = false;
+    if (!mayBeGone(path)) return platform::kErrorSuccess;
+    std::string display, key;
+    located = locate(path, display, key);
+    return located ? goneStatus(key) : platform::kErrorSuccess;
+}
+
+Status RecordingFileSystem::readWholeFile(const std::string& path, std::uint64_t limit,
+                                          std::string& contents, std::uint64_t& length) {
+    bool located = false;
+    if (const Status gone = goneStatus(path, located); gone != platform::kErrorSuccess) {
+        contents.clear();
+        length = 0;
+        return gone;
+    }
+    return real_.readWholeFile(path, limit, contents, length);
+}
+
+Status RecordingFileSystem::fileLength(const std::string& path, std::uint64_t& length) {
+    bool located = false;
+    if (const Status gone = goneStatus(path, located); gone != platform::kErrorSuccess) return gone;
+    return real_.fileLength(path, length);
+}
+
+Status RecordingFileSystem::getAttributes(const std::string& path, std::uint32_t& attributes) {
+    std::uint32_t found = 0;
+    const Status status = real_.getAttributes(path, found);
+    if (status != platform::kErrorSuccess) return status;
+    bool located = false;
+    if (const Status gone = goneStatus(path, located); gone != platform::kErrorSuccess) return gone;
+    attributes = found;
+    return status;
+}
+
+template <typename Entry, typename NameOf>
+Status RecordingFileSystem::filterListing(const std::string& pattern, std::vector<Entry>& entries,
+                                          NameOf nameOf) {
+    const std::size_t cut = pattern.find_last_of("\\/");
+    if (gone_.empty() || cut == std::string::npos) return platform::kErrorSuccess;
+    // Nothing listed, nor the folder, bears a deleted name: nothing to take out.
+    const bool named = std::any_of(entries.begin(), entries.end(), [&](const Entry& entry) {
+        return goneNames_.count(lower(nameOf(entry))) != 0;
+    });
+    if (!named && !mayBeGone(pattern.substr(0, cut))) return platform::kErrorSuccess;
+    std::string display, folderKey;
+    if (!locate(pattern.substr(0, cut + 1), display, folderKey)) return platform::kErrorSuccess;
+    if (goneStatus(folderKey) != platform::kErrorSuccess) {
+        entries.clear();
+        return platform::kErrorPathNotFound;
+    }
+    entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                 [&](const Entry& entry) {
+                                     return gone_.count(childKey(folderKey, nameOf(entry))) != 0;
+                                 }),
+                  entries.end());
+    return platform::kErrorSuccess;
+}
+
+Status RecordingFileSystem::listFiles(const std::string& pattern, std::vector<std::string>& names) {
+    const Status status = real_.listFiles(pattern, names);
+    const Status gone = filterListing(
+        pattern, names, [](const std::string& name) -> const std::string& { return name; });
+    return gone != platform::kErrorSuccess ? gone : status;
+}
+
+Status RecordingFileSystem::findEntries(const std::string& pattern,
+                                        std::vector<platform::FoundEntry>& found) {
+    const Status status = real_.findEntries(pattern, found);
+    const Status gone = filterListing(
+        pattern, found,
+        [](const platform::FoundEntry& entry) -> const std::string& { return entry.name; });
+    return gone != platform::kErrorSuccess ? gone : status;
+}
+
+// Every open is made for inspection only: no delete access is asked for and
+// nothing is held, whatever the run asks; the answers that depend on the
+// purpose are given here.
+Status RecordingFileSystem::openEntry(const std::string& path, platform::OpenFor purpose,
+                                      FileHandle& handle) {
+    handle = platform::kNoFile;
+    FileHandle opened = platform::kNoFile;
+    const Status status = real_.openEntry(path, platform::OpenFor::Inspection, opened);
+    if (status != platform::kErrorSuccess) return status;
+    Opened entry;
+    entry.purpose = purpose;
+    // An open only to look needs no location unless it may be of something
+    // deleted; the run asks for the location itself where it wants it.
+    const bool needed = purpose != platform::OpenFor::Inspection || mayBeGone(path);
+    if (needed &&
+        real_.describeEntry(opened, entry.finalPath, entry.attributes) == platform::kErrorSuccess) {
+        entry.display = displayPath(entry.finalPath);
+        entry.key = keyOf(entry.display);
+        if (const Status gone = goneStatus(entry.key); gone != platform::kErrorSuccess) {
+            real_.closeEntry(opened);
+            return gone;
+        }
+        if (purpose == platform::OpenFor::Deletion && held_[entry.key] > 0) {
+            real_.closeEntry(opened);
+            return platform::kErrorSharingViolation;
+        }
+        if (purpose == platform::OpenFor::Holding) ++held_[entry.key];
+    }
+    opened_[opened] = entry;
+    handle = opened;
+    return platform::kErrorSuccess;
+}
+
+// Asking where an opened file is costs as much as opening it: the answer
+// got at the open serves (nothing moves while the checker runs).
+Status RecordingFileSystem::describeEntry(FileHandle handle, std::string& finalPath,
+                                          std::uint32_t& attributes) {
+    const auto it = opened_.find(handle);
+    if (it != opened_.end() && !it->second.key.empty()) {
+        finalPath = it->second.finalPath;
+        attributes = it->second.attributes;
+        return platform::kErrorSuccess;
+    }
+    return real_.describeEntry(handle, finalPath, attributes);
+}
+
+std::vector<std::string> RecordingFileSystem::remainingIn(const std::string& display,
+                                                          const std::string& key) {
+    std::vector<platform::FoundEntry> found;
+    real_.findEntries(display + (display.back() == '\\' ? "*" : "\\*"), found);
+    std::vector<std::string> names;
+    for (const platform::FoundEntry& entry : found) {
+        const std::string child = childKey(key, entry.name);
+        if (gone_.count(child) == 0) names.push_back(entry.name);
+    }
+    return names;
+}
+
+Status RecordingFileSystem::deleteEntry(FileHandle handle) {
+    const auto it = opened_.find(handle);
+    if (it == opened_.end()) return platform::kErrorInvalidHandle;
+    Opened& entry = it->second;
+    if (entry.purpose != platform::OpenFor::Deletion || entry.key.empty())
+        return platform::kErrorAccessDenied;
+    const bool folder = (entry.attributes & platform::kAttributeDirectory) != 0;
+    const bool link = (entry.attributes & platform::kAttributeReparsePoint) != 0;
+    if (folder && !link) {
+        std::vector<std::string> left = remainingIn(entry.display, entry.key);
+        // The running uninstaller stays until the restart that deletes it
+        // and then its folder; that is no surprise worth a warning.
+        const auto running = std::find_if(left.begin(), left.end(), [&](const std::string& name) {
+            return childKey(entry.key, name) == runningProgram_;
+        });
+        if (running != left.end()) {
+            left.erase(running);
+            if (left.empty()) return platform::kErrorDirNotEmpty;
+        }
+        if (!left.empty()) {
+            journal_.push_back({Event::Kind::FolderKept, entry.display,
+                                "it will still hold " + listed(left), platform::kErrorDirNotEmpty});
+            return platform::kErrorDirNotEmpty;
+        }
+    } else if (!folder) {
+        if (entry.key == runningProgram_) return platform::kErrorAccessDenied;
+        if ((entry.attributes & platform::kAttributeReadOnly) != 0) {
+            journal_.push_back({Event::Kind::FileKept, entry.display, "it is read-only",
+                                platform::kErrorAccessDenied});
+            return platform::kErrorAccessDenied;
+        }
+    }
+    entry.deletePending = true;
+    return platform::kErrorSuccess;
+}
+
+void RecordingFileSystem::closeEntry(FileHandle handle) {
+    const auto it = opened_.find(handle);
+    if (it != opened_.end()) {
+        const Opened& entry = it->second;
+        if (entry.deletePending) {
+            gone_.insert(entry.key);
+            goneNames_.insert(lastNameKey(entry.key));
+            const bool folder = (entry.attributes & platform::kAttributeDirectory) != 0;
+            journal_.push_back({folder ? Event::Kind::FolderDeleted : Event::Kind::FileDeleted,
+                                entry.display,
+                                {},
+                                0});
+        }
+        if (entry.purpose == platform::OpenFor::Holding && !entry.key.empty()) --held_[entry.key];
+        opened_.erase(it);
+    }
+    real_.closeEntry(handle);
+}
+
+Status RecordingFileSystem::createNewFile(const std::string&, MayEmpty, NameFacts& existing) {
+    existing = NameFacts{};
+    return platform::kErrorSuccess;
+}
+
+// The probe file was never created, so removing it is done already.
+Status RecordingFileSystem::deleteFile(const std::string&) { return platform::kErrorSuccess; }
+
+// Nothing is deleted or written by path; the run deletes through handles.
+Status RecordingFileSystem::deleteFiles(const std::string&) { return platform::kErrorAccessDenied; }
+Status RecordingFileSystem::removeDirectory(const std::string&) {
+    return platform::kErrorAccessDenied;
+}
+Status RecordingFileSystem::createFileForOutput(const std::string&) {
+    return platform::kErrorAccessDenied;
+}
+
+Status RecordingFileSystem::scheduleDeleteAtRestart(const std::string& path) {
+    std::string display, key;
+    if (!locate(path, display, key)) display = path;
+    journal_.push_back({Event::Kind::Scheduled, display, {}, 0});
+    return platform::kErrorSuccess;
+}
+
+// ---- registry
+
+RecordingRegistry::RecordingRegistry(platform::Registry& real, Journal& journal)
+    : real_(real), journal_(journal) {}
+
+void RecordingRegistry::stageProduct(const std::string& installDir) {
+    staged_ = true;
+    stagedDir_ = installDir;
+}
+
+std::string RecordingRegistry::rootName(platform::HKey root) {
+    switch (root) {
+        case platform::kHkeyClassesRoot:
+            return "HKCR";
+        case platform::kHkeyCurrentUser:
+            return "HKCU";
+        case platform::kHkeyLocalMachine:
+            return "HKLM";
+        default:
+            return "";
+    }
+}
+
+// Keys are opened for reading only, whatever access the run asks for: the
+// answer is the one a run with administrator rights gets for a key that
+// exists.
+Status RecordingRegistry::openKey(platform::HKey root, const std::string& subKey,
+                                  std::uint32_t options, std::uint32_t, platform::HKey& result) {
+    std::string parent;
+    if (const auto it = opened_.find(root); it != opened_.end())
+        parent = it->second.display;
+    else
+        parent = rootName(root);
+    if (parent.empty() || root == kStagedProductKey) return platform::kErrorInvalidHandle;
+    const std::string tidy = tidyKeyPath(subKey);
+    Opened opened;
+    opened.display = tidy.empty() ? parent : parent + "\\" + tidy;
+    opened.key = lower(opened.display);
+
+    if (staged_ && opened.key == lower(std::string("HKLM\\") + engine::kProductKey)) {
+        opened_[kStagedProductKey] = opened;
+        result = kStagedProductKey;
+        journal_.push_back({Event::Kind::KeyOpened, opened.display, {}, 0});
+        return platform::kErrorSuccess;
+    }
+    for (std::size_t cut = opened.key.size(); cut != std::string::npos && cut > 0;
+         cut = opened.key.rfind('\\', cut - 1)) {
+        if (gone_.count(opened.key.substr(0, cut)) != 0) {
+            journal_.push_back(
+                {Event::Kind::KeyOpened, opened.display, {}, platform::kErrorFileNotFound, true});
+            return platform::kErrorFileNotFound;
+        }
+    }
+    platform::HKey handle = 0;
+    const Status status = real_.openKey(root, subKey, options, kKeyRead, handle);
+    journal_.push_back({Event::Kind::KeyOpened, opened.display, {}, status});
+    if (status != platform::kErrorSuccess) return status;
+    opened_[handle] = opened;
+    result = handle;
+    return status;
+}
+
+Status RecordingRegistry::queryValue(platform::HKey key, const std::string& valueName,
+                                     std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) {
+    if (key != kStagedProductKey) return real_.queryValue(key, valueName, type, data, size);
+    if (!valueName.empty()) return platform::kErrorFileNotFound;
+    if (data != nullptr && size == nullptr) return platform::kErrorInvalidParameter;
+    const std::string bytes = stagedDir_ + std::string(1, '\0');
+    const auto needed = static_cast<std::uint32_t>(bytes.size());
+    if (type != nullptr) *type = platform::kRegSz;
+    if (data == nullptr) {
+        if (size != nullptr) *size = needed;
+        return platform::kErrorSuccess;
+    }
+    if (*size < needed) {
+        *size = needed;
+        return platform::kErrorMoreData;
+    }
+    std::memcpy(data, bytes.data(), bytes.size());
+    *size = needed;
+    return platform::kErrorSuccess;
+}
+
+std::vector<std::string> RecordingRegistry::liveSubkeys(platform::HKey key,
+                                                        const std::string& lowerName) {
+    std::vector<std::string> names;
+    if (key == kStagedProductKey) return names;
+    real_.subkeyNames(key, names);
+    names.erase(std::remove_if(names.begin(), names.end(),
+                               [&](const std::string& name) {
+                                   return gone_.count(lowerName + "\\" + lower(name)) != 0;
+                               }),
+                names.end());
+    return names;
+}
+
+Status RecordingRegistry::deleteKey(platform::HKey key, const std::string& subKey) {
+    const auto it = opened_.find(key);
+    if (it == opened_.end()) return platform::kErrorInvalidHandle;
+    // The run deletes only keys it has opened, by the empty name.
+    if (!subKey.empty()) return platform::kErrorAccessDenied;
+    const Opened& opened = it->second;
+    // As RegDeleteKeyA, a key that still has subkeys is not deleted.
+    const std::vector<std::string> left = liveSubkeys(key, opened.key);
+    if (!left.empty()) {
+        journal_.push_back({Event::Kind::KeyKept, opened.display, "it has subkeys: " + listed(left),
+                            platform::kErrorAccessDenied});
+        return platform::kErrorAccessDenied;
+    }
+    gone_.insert(opened.key);
+    journal_.push_back({Event::Kind::KeyDeleted, opened.display, {}, 0});
+    return platform::kErrorSuccess;
+}
+
+Status RecordingRegistry::closeKey(platform::HKey key) {
+    opened_.erase(key);
+    if (key == kStagedProductKey) return platform::kErrorSuccess;
+    return real_.closeKey(key);
+}
+
+Status RecordingRegistry::subkeyNames(platform::HKey key, std::vector<std::string>& names) {
+    const auto it = opened_.find(key);
+    if (it == opened_.end()) return real_.subkeyNames(key, names);
+    names = liveSubkeys(key, it->second.key);
+    return platform::kErrorSuccess;
+}
+
+// ---- system
+
+void RecordingSystem::setInstallFolder(const std::string& installDir) {
+    folder_ = installDir;
+    // The folder of a program has no trailing separator unless it is a root.
+    while (folder_.size() > 3 && folder_.back() == '\\') folder_.pop_back();
+}
+
+}  // namespace checker
