@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "checker/RecordingText.h"
 #include "engine/Install.h"
 #include "engine/VariableTable.h"
 
@@ -11,54 +12,7 @@ namespace checker {
 using platform::FileHandle;
 using platform::Status;
 
-namespace {
-
-constexpr std::uint32_t kKeyRead = 0x20019u;
-// The product key of a staged product, which needs no real key behind it.
-constexpr platform::HKey kStagedProductKey = 0x7FFFFF01u;
-// At most this many names are given when a folder or key still holds things.
-constexpr std::size_t kNamesShown = 3;
-
-std::string lower(const std::string& text) { return engine::VariableTable::lowerCase(text); }
-
-// The key of a long path: lower-cased, no trailing separator but a root's.
-std::string keyOf(const std::string& display) {
-    std::string key = lower(display);
-    while (key.size() > 3 && key.back() == '\\') key.pop_back();
-    return key;
-}
-
-std::string childKey(const std::string& folderKey, const std::string& name) {
-    if (!folderKey.empty() && folderKey.back() == '\\') return folderKey + lower(name);
-    return folderKey + "\\" + lower(name);
-}
-
-std::string listed(const std::vector<std::string>& names) {
-    std::string text;
-    for (std::size_t i = 0; i < names.size() && i < kNamesShown; ++i)
-        text += (i ? ", " : "") + names[i];
-    if (names.size() > kNamesShown)
-        text += " and " + std::to_string(names.size() - kNamesShown) + " more";
-    return text;
-}
-
-// One separator between key names, none at the end.
-std::string tidyKeyPath(const std::string& path) {
-    std::string tidy;
-    for (char c : path)
-        if (c != '\\' || (!tidy.empty() && tidy.back() != '\\')) tidy += c;
-    while (!tidy.empty() && tidy.back() == '\\') tidy.pop_back();
-    return tidy;
-}
-
-// A name as the system stores it: trailing dots and blanks go.
-std::string lastNameKey(const std::string& path) {
-    std::string name = path.substr(path.find_last_of("\\/") + 1);
-    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
-    return lower(name);
-}
-
-}  // namespace
+using namespace recording;
 
 std::string displayPath(const std::string& finalPath) {
     if (finalPath.rfind("\\\\?\\UNC\\", 0) == 0) return "\\\\" + finalPath.substr(8);
@@ -317,141 +271,6 @@ Status RecordingFileSystem::scheduleDeleteAtRestart(const std::string& path) {
     if (!locate(path, display, key)) display = path;
     journal_.push_back({Event::Kind::Scheduled, display, {}, 0});
     return platform::kErrorSuccess;
-}
-
-// ---- registry
-
-RecordingRegistry::RecordingRegistry(platform::Registry& real, Journal& journal)
-    : real_(real), journal_(journal) {}
-
-void RecordingRegistry::stageProduct(const std::string& installDir) {
-    staged_ = true;
-    stagedDir_ = installDir;
-}
-
-std::string RecordingRegistry::rootName(platform::HKey root) {
-    switch (root) {
-        case platform::kHkeyClassesRoot:
-            return "HKCR";
-        case platform::kHkeyCurrentUser:
-            return "HKCU";
-        case platform::kHkeyLocalMachine:
-            return "HKLM";
-        default:
-            return "";
-    }
-}
-
-// Keys are opened for reading only, whatever access the run asks for: the
-// answer is the one a run with administrator rights gets for a key that
-// exists.
-Status RecordingRegistry::openKey(platform::HKey root, const std::string& subKey,
-                                  std::uint32_t options, std::uint32_t, platform::HKey& result) {
-    std::string parent;
-    if (const auto it = opened_.find(root); it != opened_.end())
-        parent = it->second.display;
-    else
-        parent = rootName(root);
-    if (parent.empty() || root == kStagedProductKey) return platform::kErrorInvalidHandle;
-    const std::string tidy = tidyKeyPath(subKey);
-    Opened opened;
-    opened.display = tidy.empty() ? parent : parent + "\\" + tidy;
-    opened.key = lower(opened.display);
-
-    if (staged_ && opened.key == lower(std::string("HKLM\\") + engine::kProductKey)) {
-        opened_[kStagedProductKey] = opened;
-        result = kStagedProductKey;
-        journal_.push_back({Event::Kind::KeyOpened, opened.display, {}, 0});
-        return platform::kErrorSuccess;
-    }
-    for (std::size_t cut = opened.key.size(); cut != std::string::npos && cut > 0;
-         cut = opened.key.rfind('\\', cut - 1)) {
-        if (gone_.count(opened.key.substr(0, cut)) != 0) {
-            journal_.push_back(
-                {Event::Kind::KeyOpened, opened.display, {}, platform::kErrorFileNotFound, true});
-            return platform::kErrorFileNotFound;
-        }
-    }
-    platform::HKey handle = 0;
-    const Status status = real_.openKey(root, subKey, options, kKeyRead, handle);
-    journal_.push_back({Event::Kind::KeyOpened, opened.display, {}, status});
-    if (status != platform::kErrorSuccess) return status;
-    opened_[handle] = opened;
-    result = handle;
-    return status;
-}
-
-Status RecordingRegistry::queryValue(platform::HKey key, const std::string& valueName,
-                                     std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) {
-    if (key != kStagedProductKey) return real_.queryValue(key, valueName, type, data, size);
-    if (!valueName.empty()) return platform::kErrorFileNotFound;
-    if (data != nullptr && size == nullptr) return platform::kErrorInvalidParameter;
-    const std::string bytes = stagedDir_ + std::string(1, '\0');
-    const auto needed = static_cast<std::uint32_t>(bytes.size());
-    if (type != nullptr) *type = platform::kRegSz;
-    if (data == nullptr) {
-        if (size != nullptr) *size = needed;
-        return platform::kErrorSuccess;
-    }
-    if (*size < needed) {
-        *size = needed;
-        return platform::kErrorMoreData;
-    }
-    std::memcpy(data, bytes.data(), bytes.size());
-    *size = needed;
-    return platform::kErrorSuccess;
-}
-
-std::vector<std::string> RecordingRegistry::liveSubkeys(platform::HKey key,
-                                                        const std::string& lowerName) {
-    std::vector<std::string> names;
-    if (key == kStagedProductKey) return names;
-    real_.subkeyNames(key, names);
-    names.erase(std::remove_if(names.begin(), names.end(),
-                               [&](const std::string& name) {
-                                   return gone_.count(lowerName + "\\" + lower(name)) != 0;
-                               }),
-                names.end());
-    return names;
-}
-
-Status RecordingRegistry::deleteKey(platform::HKey key, const std::string& subKey) {
-    const auto it = opened_.find(key);
-    if (it == opened_.end()) return platform::kErrorInvalidHandle;
-    // The run deletes only keys it has opened, by the empty name.
-    if (!subKey.empty()) return platform::kErrorAccessDenied;
-    const Opened& opened = it->second;
-    // As RegDeleteKeyA, a key that still has subkeys is not deleted.
-    const std::vector<std::string> left = liveSubkeys(key, opened.key);
-    if (!left.empty()) {
-        journal_.push_back({Event::Kind::KeyKept, opened.display, "it has subkeys: " + listed(left),
-                            platform::kErrorAccessDenied});
-        return platform::kErrorAccessDenied;
-    }
-    gone_.insert(opened.key);
-    journal_.push_back({Event::Kind::KeyDeleted, opened.display, {}, 0});
-    return platform::kErrorSuccess;
-}
-
-Status RecordingRegistry::closeKey(platform::HKey key) {
-    opened_.erase(key);
-    if (key == kStagedProductKey) return platform::kErrorSuccess;
-    return real_.closeKey(key);
-}
-
-Status RecordingRegistry::subkeyNames(platform::HKey key, std::vector<std::string>& names) {
-    const auto it = opened_.find(key);
-    if (it == opened_.end()) return real_.subkeyNames(key, names);
-    names = liveSubkeys(key, it->second.key);
-    return platform::kErrorSuccess;
-}
-
-// ---- system
-
-void RecordingSystem::setInstallFolder(const std::string& installDir) {
-    folder_ = installDir;
-    // The folder of a program has no trailing separator unless it is a root.
-    while (folder_.size() > 3 && folder_.back() == '\\') folder_.pop_back();
 }
 
 }  // namespace checker
