@@ -142,7 +142,8 @@ PathGuard::PathGuard(const GuardFolders& folders) {
         if (auto canonical = canonicalPath(*folder)) protected_.push_back(*canonical);
     }
     installVerdict_ = usableBase(folders.installDir, "install folder", false, install_);
-    startMenuVerdict_ = usableBase(folders.productStartMenu, "Start-menu folder", true, startMenu_);
+    std::optional<CanonicalPath> startMenu;
+    startMenuVerdict_ = usableBase(folders.productStartMenu, "Start-menu folder", true, startMenu);
 }
 
 bool PathGuard::isProtected(const CanonicalPath& folder) const {
@@ -183,25 +184,6 @@ Verdict PathGuard::fileValueVerdict(const std::string& value) const {
     if (classify(last, true) != Component::Name)
         return Verdict::no("names no file that the install folder can hold");
     return Verdict::yes();
-}
-
-Verdict PathGuard::folderVerdict(const std::string& folder, Reach reach) const {
-    const auto canonical = canonicalPath(folder);
-    if (!canonical) return Verdict::no("is not a full path");
-    if (canonical->isRoot()) return Verdict::no("is a drive root");
-    if (isProtected(*canonical)) return Verdict::no("is a system folder or holds one");
-    if (install_ && canonical->isAbove(*install_))
-        return Verdict::no("names a folder above the install folder");
-    for (const auto* owned : {&install_, &startMenu_}) {
-        if (!*owned || !canonical->isWithin(**owned)) continue;
-        const bool itself = *canonical == **owned;
-        if (itself == (reach == Reach::OwnedFolder)) return Verdict::yes();
-        if (itself) {
-            return Verdict::no(owned == &install_ ? "is the install folder itself"
-                                                  : "is the product's Start-menu folder itself");
-        }
-    }
-    return Verdict::no("lies outside the install folder and the product's Start-menu folder");
 }
 
 }  // namespace engine

@@ -92,20 +92,6 @@ public:
     // stream colon, no device name, wildcards only in the last component,
     // and a last component that names files rather than a folder.
     Verdict fileValueVerdict(const std::string& value) const;
-    bool mayDeleteFiles(const std::string& value) const {
-        return fileValueVerdict(value).allowed();
-    }
-
-    // A folder whose files and then itself may be removed, as written:
-    // strictly inside the install folder or the product's Start-menu folder
-    // (or, for the clean-up, one of those two itself), and never a drive
-    // root, the Windows, System or Programs folder, or a folder above one of
-    // these or above the install folder.
-    Verdict folderVerdict(const std::string& folder, Reach reach) const;
-    bool mayRemoveFolder(const std::string& folder) const {
-        return folderVerdict(folder, Reach::OwnedFolder).allowed() ||
-               folderVerdict(folder, Reach::Inside).allowed();
-    }
 
     // Whether `folder` is a protected folder or lies above one; `real` adds
     // the protected folders' real locations to their written ones.
@@ -113,14 +99,12 @@ public:
     void addProtected(const CanonicalPath& real) { protected_.push_back(real); }
 
     const std::optional<CanonicalPath>& installDir() const { return install_; }
-    const std::optional<CanonicalPath>& startMenu() const { return startMenu_; }
 
 private:
     Verdict usableBase(const std::string& folder, const char* what, bool networkAllowed,
                        std::optional<CanonicalPath>& base) const;
 
     std::optional<CanonicalPath> install_;
-    std::optional<CanonicalPath> startMenu_;
     Verdict installVerdict_;
     Verdict startMenuVerdict_;
     std::vector<CanonicalPath> protected_;  // never removed, nor anything above

@@ -171,17 +171,38 @@ TEST_F(Deletion, TheOwnedFoldersThemselvesAreNoApplicationsFolder) {
 
 // Folders the product doesn't own are never emptied, whatever the spelling.
 TEST_F(Deletion, FoldersOutsideTheProductAreNeverEmptied) {
-    for (const char* file : {"C:\\top.txt", "C:\\WINDOWS\\win.ini", "C:\\WINDOWS\\SYSTEM\\x.dll",
-                             "C:\\Users\\ann\\Start Menu\\Programs\\x.lnk",
-                             "C:\\Program Files\\x.txt", "C:\\Other\\x.txt"})
+    for (const char* file :
+         {"C:\\top.txt", "C:\\WINDOWS\\win.ini", "C:\\WINDOWS\\SYSTEM\\x.dll",
+          "C:\\Users\\ann\\Start Menu\\Programs\\x.lnk", "C:\\Program Files\\x.txt",
+          "C:\\Other\\x.txt", "C:\\WINDOWS\\Fonts\\a.fon", "D:\\Program Files\\Corvalune\\d.txt"})
         world.files.addFile(file);
     world.files.setCurrentFolder("C:\\Other");
     const std::vector<std::string> before = world.files.allPaths();
-    for (const char* folder :
-         {"", "C:", "C:\\", "\\", "\\\\server\\share", "C:\\WINDOWS", "c:\\windows\\\\",
-          "C:\\WINDOWS\\SYSTEM\\", "C:/Windows/System", kPrograms, "C:\\Users\\ann",
-          "C:\\Program Files", "C:\\Program Files\\Corvalune\\..", "C:\\Other", ".", "Other",
-          "C:\\WINDOWS\\.", "C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob demo\\.."})
+    for (const char* folder : {"",
+                               "C:",
+                               "C:\\",
+                               "\\",
+                               "\\\\server\\share",
+                               "C:\\WINDOWS",
+                               "c:\\windows\\\\",
+                               "C:\\WINDOWS\\SYSTEM\\",
+                               "C:/Windows/System",
+                               kPrograms,
+                               "C:\\Users\\ann",
+                               "C:\\Program Files",
+                               "C:\\Program Files\\Corvalune\\..",
+                               "C:\\Other",
+                               ".",
+                               "Other",
+                               "C:\\WINDOWS\\.",
+                               "C:\\Users\\ann\\Start Menu\\Programs\\CORVALUNE quob demo\\..",
+                               "C:\\WINDOWS\\system\\..",
+                               "C:\\Users\\ann\\Start Menu",
+                               "C:\\WINDOWS\\Fonts",
+                               "D:\\Program Files\\Corvalune",
+                               "\"C:\\Program Files\\Corvalune\\App",
+                               "Corvalune",
+                               "C:\\Program Files\\Corvalune\\App\\NOTEPAD.EXE %1 C:\\temp"})
         install.deletions().removeFolder(folder);
     EXPECT_EQ(world.files.allPaths(), before);
     EXPECT_EQ(world.log.count("DeleteEntry"), 0);
