@@ -257,15 +257,6 @@ Status RecordingFileSystem::createNewFile(const std::string&, MayEmpty, NameFact
 // The probe file was never created, so removing it is done already.
 Status RecordingFileSystem::deleteFile(const std::string&) { return platform::kErrorSuccess; }
 
-// Nothing is deleted or written by path; the run deletes through handles.
-Status RecordingFileSystem::deleteFiles(const std::string&) { return platform::kErrorAccessDenied; }
-Status RecordingFileSystem::removeDirectory(const std::string&) {
-    return platform::kErrorAccessDenied;
-}
-Status RecordingFileSystem::createFileForOutput(const std::string&) {
-    return platform::kErrorAccessDenied;
-}
-
 Status RecordingFileSystem::scheduleDeleteAtRestart(const std::string& path) {
     std::string display, key;
     if (!locate(path, display, key)) display = path;

@@ -56,10 +56,7 @@ public:
     platform::Status fileLength(const std::string& path, std::uint64_t& length) override;
     platform::Status listFiles(const std::string& pattern,
                                std::vector<std::string>& names) override;
-    platform::Status deleteFiles(const std::string& pathPattern) override;
     platform::Status deleteFile(const std::string& path) override;
-    platform::Status removeDirectory(const std::string& path) override;
-    platform::Status createFileForOutput(const std::string& path) override;
     platform::Status scheduleDeleteAtRestart(const std::string& path) override;
     platform::Status getAttributes(const std::string& path, std::uint32_t& attributes) override;
     platform::Status findEntries(const std::string& pattern,

@@ -62,20 +62,8 @@ public:
     // found before a listing fails part-way are kept.
     virtual Status listFiles(const std::string& pattern, std::vector<std::string>& names) = 0;
 
-    // Deletes every file (not folder) that matches `pathPattern`, whose last
-    // component may hold `*` and `?`; goes on past files it can't delete.
-    // Returns 0 when every match was deleted, kErrorFileNotFound when nothing
-    // matched, otherwise the first failure met.
-    virtual Status deleteFiles(const std::string& pathPattern) = 0;
-
     // DeleteFileA on one file, no wildcards.
     virtual Status deleteFile(const std::string& path) = 0;
-
-    // RemoveDirectoryA: succeeds only for an empty folder.
-    virtual Status removeDirectory(const std::string& path) = 0;
-
-    // Creates `path` for output (emptying an existing file) and closes it again.
-    virtual Status createFileForOutput(const std::string& path) = 0;
 
     // MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT).
     virtual Status scheduleDeleteAtRestart(const std::string& path) = 0;

@@ -35,10 +35,6 @@ private:
     HANDLE handle_;
 };
 
-bool isFolder(const WIN32_FIND_DATAA& found) {
-    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 // The part of `path` up to and including its last separator: the folder that
 // the names a search returns are relative to ("" for a bare name, "C:" for a
 // name on a drive's current folder).
@@ -144,48 +140,8 @@ Status Win32FileSystem::listFiles(const std::string& pattern, std::vector<std::s
     return status;  // what was found before a listing failed part-way is kept
 }
 
-Status Win32FileSystem::deleteFiles(const std::string& pathPattern) {
-    // The matches are collected first and deleted afterwards, so the deletions
-    // never disturb the search that finds them.
-    std::vector<std::string> matches;
-    const Status status = forEachMatch(pathPattern, [&](const WIN32_FIND_DATAA& found) {
-        if (!isFolder(found)) matches.emplace_back(found.cFileName);
-    });
-    if (status != kErrorSuccess) return status;
-    if (matches.empty()) return kErrorFileNotFound;
-
-    const std::string folder = folderPart(pathPattern);
-    Status first = kErrorSuccess;
-    for (const std::string& name : matches) {
-        if (!DeleteFileA((folder + name).c_str()) && first == kErrorSuccess) first = lastError();
-    }
-    return first;
-}
-
 Status Win32FileSystem::deleteFile(const std::string& path) {
     return DeleteFileA(path.c_str()) ? kErrorSuccess : lastError();
-}
-
-Status Win32FileSystem::removeDirectory(const std::string& path) {
-    return RemoveDirectoryA(path.c_str()) ? kErrorSuccess : lastError();
-}
-
-Status Win32FileSystem::createFileForOutput(const std::string& path) {
-    // Windows refuses to open a read-only file for writing, and to overwrite a
-    // hidden or system file with an ordinary one. Wine leaves the read-only
-    // check to the Unix permissions, which a process running as root passes,
-    // so the refusal is made here before anything can be emptied.
-    const DWORD existing = GetFileAttributesA(path.c_str());
-    constexpr DWORD kRefused = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                               FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
-    if (existing != INVALID_FILE_ATTRIBUTES && (existing & kRefused) != 0)
-        return kErrorAccessDenied;
-
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return lastError();
-    CloseHandle(file);
-    return kErrorSuccess;
 }
 
 Status Win32FileSystem::scheduleDeleteAtRestart(const std::string& path) {
@@ -292,8 +248,8 @@ Status Win32FileSystem::createNewFile(const std::string& path, MayEmpty mayEmpty
     existing.links = info.nNumberOfLinks;
 
     if (writeError != kErrorSuccess) return writeError;
-    // Windows refuses to open a read-only file for writing; Wine, running as
-    // root, may not (see createFileForOutput).
+    // Windows refuses to open a read-only file for writing; Wine leaves that
+    // check to the Unix permissions, which a process running as root passes.
     if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
         (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
         return kErrorAccessDenied;

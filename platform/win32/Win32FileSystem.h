@@ -13,10 +13,7 @@ public:
                          std::uint64_t& length) override;
     Status fileLength(const std::string& path, std::uint64_t& length) override;
     Status listFiles(const std::string& pattern, std::vector<std::string>& names) override;
-    Status deleteFiles(const std::string& pathPattern) override;
     Status deleteFile(const std::string& path) override;
-    Status removeDirectory(const std::string& path) override;
-    Status createFileForOutput(const std::string& path) override;
     Status scheduleDeleteAtRestart(const std::string& path) override;
 
     Status getAttributes(const std::string& path, std::uint32_t& attributes) override;

@@ -118,14 +118,8 @@ Status Call::files(std::string& seen) {
             status = fs.fileLength(at, length);
             if (status == 0) seen = std::to_string(length);
             return status;
-        case Op::DeleteFiles:
-            return fs.deleteFiles(at);
         case Op::DeleteFile:
             return fs.deleteFile(at);
-        case Op::RemoveFolder:
-            return fs.removeDirectory(at);
-        case Op::CreateOutput:
-            return fs.createFileForOutput(at);
         case Op::RestartDelete:
             return fs.scheduleDeleteAtRestart(at);
         case Op::Attributes:

@@ -54,10 +54,7 @@ enum class Op {
     Find,            // findEntries: the same, a folder's name ending "/"
     Read,            // readWholeFile up to `number` (or 32767) bytes: "length:contents"
     Length,          // fileLength: the length
-    DeleteFiles,     // deleteFiles
     DeleteFile,      // deleteFile
-    RemoveFolder,    // removeDirectory
-    CreateOutput,    // createFileForOutput
     RestartDelete,   // scheduleDeleteAtRestart
     Attributes,      // getAttributes: the letters of D L R H S that are set
     FinalPath,       // openEntry to inspect, describeEntry: the final path below the root

@@ -109,32 +109,6 @@ Status FakeFileSystem::deleteOne(const std::string& key) {
     return 0;
 }
 
-Status FakeFileSystem::deleteFiles(const std::string& pathPattern) {
-    const std::string what = "DeleteFiles " + pathPattern;
-    const Folded f = fold(pathPattern, true);
-    if (f.error != 0) return logged(what, f.error);
-    // Only files match: a folder's name, a drive root or a name with a
-    // trailing separator is "nothing matched".
-    if (!f.wildcard && (isRoot(f.key) || f.trailingSeparator)) {
-        return logged(what, platform::kErrorFileNotFound);
-    }
-    if (const Status s = checkParent(f); s != 0) return logged(what, s);
-    if (!f.wildcard) {
-        const Entry* e = find(f.key);
-        if (e == nullptr || e->folder) return logged(what, platform::kErrorFileNotFound);
-        return logged(what, deleteOne(f.key));
-    }
-    std::vector<std::string> keys;
-    for (const Entry* e : matches(f.key, f.lastName, false)) keys.push_back(upperText(e->path));
-    if (keys.empty()) return logged(what, platform::kErrorFileNotFound);
-    Status first = 0;
-    for (const auto& key : keys) {
-        const Status s = deleteOne(key);
-        if (s != 0 && first == 0) first = s;
-    }
-    return logged(what, first);
-}
-
 Status FakeFileSystem::deleteFile(const std::string& path) {
     const std::string what = "DeleteFile " + path;
     const Folded f = fold(path, false);
@@ -146,58 +120,6 @@ Status FakeFileSystem::deleteFile(const std::string& path) {
     if (e->folder) return logged(what, platform::kErrorAccessDenied);
     if (f.trailingSeparator) return logged(what, platform::kErrorInvalidName);
     return logged(what, deleteOne(f.key));
-}
-
-Status FakeFileSystem::removeDirectory(const std::string& path) {
-    const std::string what = "RemoveDirectory " + path;
-    const Folded f = fold(path, false, false);
-    if (f.error != 0) return logged(what, f.error);
-    if (isRoot(f.key)) {
-        if (notReadyDrives_.count(f.key[0]) != 0) return logged(what, platform::kErrorNotReady);
-        return logged(what, platform::kErrorAccessDenied);
-    }
-    if (const Status s = checkParent(f); s != 0) return logged(what, s);
-    Entry* e = find(f.key);
-    if (e == nullptr) return logged(what, platform::kErrorFileNotFound);
-    if (!e->folder) return logged(what, kErrorDirectory);
-    if ((e->attributes & kAttrReadOnly) != 0) return logged(what, platform::kErrorAccessDenied);
-    const bool holdsCurrent =
-        currentKey_ == f.key || currentKey_.compare(0, f.key.size() + 1, f.key + "\\") == 0;
-    if (e->inUse || e->holds > 0 || holdsCurrent)
-        return logged(what, platform::kErrorSharingViolation);
-    if (hasChildren(f.key)) return logged(what, platform::kErrorDirNotEmpty);
-    if (!folderWritable(parentKey(f.key))) return logged(what, platform::kErrorAccessDenied);
-    deleted_.push_back(e->path);
-    entries_.erase(f.key);
-    return logged(what, 0);
-}
-
-Status FakeFileSystem::createFileForOutput(const std::string& path) {
-    const std::string what = "CreateFileForOutput " + path;
-    const Folded f = fold(path, false);
-    if (f.error != 0) return logged(what, f.error);
-    if (isRoot(f.key)) return logged(what, platform::kErrorAccessDenied);
-    if (const Status s = checkParent(f); s != 0) return logged(what, s);
-    Entry* e = find(f.key);
-    if (e != nullptr && e->folder) return logged(what, platform::kErrorAccessDenied);
-    if (f.trailingSeparator) return logged(what, platform::kErrorInvalidName);
-    if (e != nullptr) {
-        // CREATE_ALWAYS refuses a read-only file, and a hidden or system one
-        // unless the caller asks for those attributes (which output never does).
-        if ((e->attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem)) != 0) {
-            return logged(what, platform::kErrorAccessDenied);
-        }
-        if (e->runningProgram || e->inUse) return logged(what, platform::kErrorSharingViolation);
-    }
-    if (!folderWritable(parentKey(f.key))) return logged(what, platform::kErrorAccessDenied);
-    if (e != nullptr) {
-        e->data.clear();
-    } else {
-        Entry created;
-        created.path = f.path;
-        entries_[f.key] = created;
-    }
-    return logged(what, 0);
 }
 
 Status FakeFileSystem::scheduleDeleteAtRestart(const std::string& path) {

@@ -19,14 +19,14 @@
 //     as is a wildcard outside the last component of a pattern or in a path
 //     that takes no pattern.
 //
-// Wildcards (last component of listFiles and deleteFiles patterns) match the
+// Wildcards (last component of listFiles and findEntries patterns) match the
 // long names only, with the DOS rules of platform::wildcardMatch, as the file
 // adapter matches them; short names never take part.
 //
 // Listing order is the names' order with case ignored, as NTFS lists a folder.
 //
 // Links and short names, as Windows has them: a folder link leads to another
-// folder, and a call on the link itself (GetFileAttributes, RemoveDirectory,
+// folder, and a call on the link itself (GetFileAttributes,
 // an open with FILE_FLAG_OPEN_REPARSE_POINT) acts on the link; a short alias
 // names its entry anywhere in a path; describeEntry gives "\\?\C:\..." in the
 // stored long spelling, every link resolved. A handle open for holding keeps
@@ -70,10 +70,7 @@ public:
     platform::Status fileLength(const std::string& path, std::uint64_t& length) override;
     platform::Status listFiles(const std::string& pattern,
                                std::vector<std::string>& names) override;
-    platform::Status deleteFiles(const std::string& pathPattern) override;
     platform::Status deleteFile(const std::string& path) override;
-    platform::Status removeDirectory(const std::string& path) override;
-    platform::Status createFileForOutput(const std::string& path) override;
     platform::Status scheduleDeleteAtRestart(const std::string& path) override;
     platform::Status getAttributes(const std::string& path, std::uint32_t& attributes) override;
     platform::Status findEntries(const std::string& pattern,

@@ -153,6 +153,10 @@ Status FakeFileSystem::deleteEntry(FileHandle handle) {
     if (isRoot(key) || e->runningProgram || (e->attributes & kAttrReadOnly) != 0 ||
         !folderWritable(parentKey(key)))
         return logged(what, platform::kErrorAccessDenied);
+    // A folder that is some program's current folder is in use.
+    const bool holdsCurrent =
+        currentKey_ == key || currentKey_.compare(0, key.size() + 1, key + "\\") == 0;
+    if (e->folder && holdsCurrent) return logged(what, platform::kErrorSharingViolation);
     if (e->folder && e->linkTarget.empty() && hasChildren(key))
         return logged(what, platform::kErrorDirNotEmpty);
     it->second.deletePending = true;

@@ -15,9 +15,7 @@
 //   Files        ReadWholeFile C:\prod\a.del -> 0
 //                FileLength C:\tools\can't delete -> 2
 //                ListFiles C:\prod\*.del -> 0
-//                DeleteFiles C:\prod\*.* -> 0
 //                DeleteFile C:\prod\sprellow.exe -> 5
-//                RemoveDirectory C:\prod -> 145
 //                CreateNewFile C:\windows\system\W-r-i-t-e.acc -> 0
 //                ScheduleDeleteAtRestart C:\prod\sprellow.exe -> 0
 //                GetAttributes C:\prod\Data -> 0
@@ -56,7 +54,7 @@ public:
     const std::vector<std::string>& lines() const { return lines_; }
 
     // The lines that begin with one of `prefixes`, in order; handy to look at
-    // one kind of operation ({"RegDeleteKey", "RemoveDirectory"}).
+    // one kind of operation ({"RegDeleteKey", "DeleteEntry"}).
     std::vector<std::string> only(std::initializer_list<std::string> prefixes) const;
 
     // The lines that begin with none of `prefixes`, in order.
