@@ -11,7 +11,6 @@ namespace {
 constexpr std::uint32_t R = platform::kAttributeReadOnly;
 constexpr std::uint32_t H = platform::kAttributeHidden;
 constexpr std::uint32_t S = platform::kAttributeSystem;
-constexpr platform::Status kErrorDirectory = 267;
 using platform::kErrorAccessDenied;
 using platform::kErrorDirNotEmpty;
 using platform::kErrorFileExists;
