@@ -126,7 +126,6 @@ public:
     platform::Status subkeyNames(platform::HKey key, std::vector<std::string>& names) override;
 
     // "HKCR", "HKCU", "HKLM" or "" for another root.
-    static std::string rootName(platform::HKey root);
 
 private:
     struct Opened {

@@ -23,19 +23,6 @@ void RecordingRegistry::stageProduct(const std::string& installDir) {
     stagedDir_ = installDir;
 }
 
-std::string RecordingRegistry::rootName(platform::HKey root) {
-    switch (root) {
-        case platform::kHkeyClassesRoot:
-            return "HKCR";
-        case platform::kHkeyCurrentUser:
-            return "HKCU";
-        case platform::kHkeyLocalMachine:
-            return "HKLM";
-        default:
-            return "";
-    }
-}
-
 // Keys are opened for reading only, whatever access the run asks for: the
 // answer is the one a run with administrator rights gets for a key that
 // exists.
@@ -45,7 +32,7 @@ Status RecordingRegistry::openKey(platform::HKey root, const std::string& subKey
     if (const auto it = opened_.find(root); it != opened_.end())
         parent = it->second.display;
     else
-        parent = rootName(root);
+        parent = platform::rootKeyName(root);
     if (parent.empty() || root == kStagedProductKey) return platform::kErrorInvalidHandle;
     const std::string tidy = tidyKeyPath(subKey);
     Opened opened;

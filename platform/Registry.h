@@ -17,6 +17,21 @@ inline constexpr HKey kHkeyClassesRoot = 0x80000000u;
 inline constexpr HKey kHkeyCurrentUser = 0x80000001u;
 inline constexpr HKey kHkeyLocalMachine = 0x80000002u;
 
+// The short name a root key is written with ("HKCR", "HKCU", "HKLM"), or ""
+// for any other key.
+inline const char* rootKeyName(HKey root) {
+    switch (root) {
+        case kHkeyClassesRoot:
+            return "HKCR";
+        case kHkeyCurrentUser:
+            return "HKCU";
+        case kHkeyLocalMachine:
+            return "HKLM";
+        default:
+            return "";
+    }
+}
+
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003Fu;
 
 inline constexpr std::uint32_t kRegNone = 0;

@@ -57,7 +57,6 @@ inline constexpr std::uint32_t kAttrSystem = 0x4;
 
 inline constexpr platform::Status kErrorBadNetPath = 53;
 inline constexpr platform::Status kErrorUnexpectedNetwork = 59;
-inline constexpr platform::Status kErrorDirectory = 267;
 
 class FakeFileSystem : public platform::FileSystem {
 public:

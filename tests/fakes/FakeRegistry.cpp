@@ -29,26 +29,13 @@ void FakeRegistry::addRoots() {
     for (HKey root :
          {platform::kHkeyClassesRoot, platform::kHkeyCurrentUser, platform::kHkeyLocalMachine}) {
         auto key = std::make_shared<Key>();
-        key->name = rootName(root);
+        key->name = platform::rootKeyName(root);
         key->predefined = true;
-        roots_[root] = Handle{key, rootName(root), platform::kKeyAllAccess};
+        roots_[root] = Handle{key, platform::rootKeyName(root), platform::kKeyAllAccess};
     }
 }
 
 FakeRegistry::~FakeRegistry() = default;
-
-std::string FakeRegistry::rootName(HKey root) {
-    switch (root) {
-        case platform::kHkeyClassesRoot:
-            return "HKCR";
-        case platform::kHkeyCurrentUser:
-            return "HKCU";
-        case platform::kHkeyLocalMachine:
-            return "HKLM";
-        default:
-            return "";
-    }
-}
 
 bool FakeRegistry::splitPath(const std::string& path, std::vector<std::string>& names) {
     names.clear();

@@ -98,8 +98,6 @@ public:
 
     OperationLog& log() { return *log_; }
 
-    static std::string rootName(platform::HKey root);
-
 private:
     struct Value {
         std::string name;
