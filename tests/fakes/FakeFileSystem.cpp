@@ -1,8 +1,8 @@
 #include "tests/fakes/FakeFileSystem.h"
 
-#include <functional>
 #include <stdexcept>
 
+#include "platform/Wildcard.h"
 #include "tests/fakes/FakeText.h"
 
 namespace fakes {
@@ -11,9 +11,8 @@ using platform::Status;
 
 namespace {
 
-std::string lastComponent(const std::string& path) {
-    const auto pos = path.find_last_of('\\');
-    return pos == std::string::npos ? path : path.substr(pos + 1);
+std::string_view lastComponent(std::string_view path) {
+    return path.substr(path.find_last_of('\\') + 1);
 }
 
 }  // namespace
@@ -22,8 +21,8 @@ FakeFileSystem::FakeFileSystem() : log_(&ownLog_) { addFolder("C:\\"); }
 
 FakeFileSystem::FakeFileSystem(OperationLog& log) : log_(&log) { addFolder("C:\\"); }
 
-Status FakeFileSystem::logged(const std::string& what, Status status) {
-    log_->addResult(what, status);
+Status FakeFileSystem::logged(std::string_view call, std::string_view subject, Status status) {
+    log_->addResult(call, subject, status);
     return status;
 }
 
@@ -31,70 +30,86 @@ Status FakeFileSystem::logged(const std::string& what, Status status) {
 
 Status FakeFileSystem::readWholeFile(const std::string& path, std::uint64_t limit,
                                      std::string& contents, std::uint64_t& length) {
-    const std::string what = "ReadWholeFile " + path;
+    const std::string_view call = "ReadWholeFile";
     const Folded f = fold(path, false);
-    if (f.error != 0) return logged(what, f.error);
-    if (const Status s = checkParent(f); s != 0) return logged(what, s);
+    if (f.error != 0) return logged(call, path, f.error);
+    if (const Status s = checkParent(f); s != 0) return logged(call, path, s);
     const Entry* e = find(f.key);
-    if (e == nullptr) return logged(what, platform::kErrorFileNotFound);
-    if (e->folder) return logged(what, platform::kErrorAccessDenied);
-    if (f.trailingSeparator) return logged(what, platform::kErrorInvalidName);
-    if (e->readLocked) return logged(what, platform::kErrorAccessDenied);
-    if (e->inUse) return logged(what, platform::kErrorSharingViolation);
+    if (e == nullptr) return logged(call, path, platform::kErrorFileNotFound);
+    if (e->folder) return logged(call, path, platform::kErrorAccessDenied);
+    if (f.trailingSeparator) return logged(call, path, platform::kErrorInvalidName);
+    if (e->readLocked) return logged(call, path, platform::kErrorAccessDenied);
+    if (e->inUse) return logged(call, path, platform::kErrorSharingViolation);
     length = e->data.size();
     if (length > limit) {
         contents.clear();
     } else {
         contents = e->data;
     }
-    return logged(what, 0);
+    return logged(call, path, 0);
 }
 
 Status FakeFileSystem::fileLength(const std::string& path, std::uint64_t& length) {
-    const std::string what = "FileLength " + path;
+    const std::string_view call = "FileLength";
     const Folded f = fold(path, false);
-    if (f.error != 0) return logged(what, f.error);
+    if (f.error != 0) return logged(call, path, f.error);
     if (isRoot(f.key)) {
-        if (notReadyDrives_.count(f.key[0]) != 0) return logged(what, platform::kErrorNotReady);
-        if (find(f.key) == nullptr) return logged(what, platform::kErrorPathNotFound);
-        return logged(what, platform::kErrorAccessDenied);
+        if (notReadyDrives_.count(f.key[0]) != 0)
+            return logged(call, path, platform::kErrorNotReady);
+        if (find(f.key) == nullptr) return logged(call, path, platform::kErrorPathNotFound);
+        return logged(call, path, platform::kErrorAccessDenied);
     }
-    if (const Status s = checkParent(f); s != 0) return logged(what, s);
+    if (const Status s = checkParent(f); s != 0) return logged(call, path, s);
     const Entry* e = find(f.key);
-    if (e == nullptr) return logged(what, platform::kErrorFileNotFound);
+    if (e == nullptr) return logged(call, path, platform::kErrorFileNotFound);
     // A folder exists with the length 0 that the system reports for it, so a
     // folder named like a marker file counts as that marker.
     if (e->folder) {
         length = 0;
-        return logged(what, 0);
+        return logged(call, path, 0);
     }
-    if (f.trailingSeparator) return logged(what, platform::kErrorInvalidName);
+    if (f.trailingSeparator) return logged(call, path, platform::kErrorInvalidName);
     length = e->data.size();
-    return logged(what, 0);
+    return logged(call, path, 0);
 }
 
-// The entries `pattern` matches, in listing order, up to a listing failure.
-Status FakeFileSystem::listing(const std::string& pattern, bool withFolders,
-                               const std::function<void(const Entry&)>& visit) const {
-    const Folded f = fold(pattern, true);
+template <typename Visit>
+Status FakeFileSystem::listing(const std::string& pattern, bool withFolders, Visit visit) const {
+    Folded f = fold(pattern, true);
     if (f.error != 0) return f.error;
     // A name with a trailing separator, or a drive root, names no file.
     if (!f.wildcard && (isRoot(f.key) || f.trailingSeparator)) return 0;
     if (const Status s = checkParent(f); s != 0) return s;
-    const std::string folder = f.wildcard ? f.key : parentKey(f.key);
+    const std::string_view folder = f.wildcard ? std::string_view(f.key) : parentKey(f.key);
+    const std::string wanted = upperText(std::move(f.lastName));
     int listed = 0;
-    for (const Entry* e : matches(folder, f.lastName, withFolders)) {
+    for (auto it = entries_.upper_bound(folder);
+         it != entries_.end() && startsWith(it->first, folder); ++it) {
+        const Entry& e = it->second;
+        if (!directlyIn(it->first, folder) || (e.folder && !withFolders)) continue;
+        // The key holds the name upper-cased.
+        if (!platform::wildcardMatch(wanted,
+                                     std::string_view(it->first).substr(namesStart(folder))))
+            continue;
         if (listed++ == listingFailsAfter_) return kErrorUnexpectedNetwork;
-        visit(*e);
+        visit(e);
     }
     return 0;
 }
 
 Status FakeFileSystem::listFiles(const std::string& pattern, std::vector<std::string>& names) {
     names.clear();
-    return logged("ListFiles " + pattern, listing(pattern, false, [&](const Entry& e) {
+    return logged("ListFiles", pattern, listing(pattern, false, [&](const Entry& e) {
                       if ((e.attributes & (kAttrHidden | kAttrSystem)) == 0)
-                          names.push_back(lastComponent(e.path));
+                          names.emplace_back(lastComponent(e.path));
+                  }));
+}
+
+Status FakeFileSystem::findEntries(const std::string& pattern,
+                                   std::vector<platform::FoundEntry>& found) {
+    found.clear();
+    return logged("FindEntries", pattern, listing(pattern, true, [&](const Entry& e) {
+                      found.push_back({std::string(lastComponent(e.path)), reportedAttributes(e)});
                   }));
 }
 
@@ -110,38 +125,39 @@ Status FakeFileSystem::deleteOne(const std::string& key) {
 }
 
 Status FakeFileSystem::deleteFile(const std::string& path) {
-    const std::string what = "DeleteFile " + path;
+    const std::string_view call = "DeleteFile";
     const Folded f = fold(path, false);
-    if (f.error != 0) return logged(what, f.error);
-    if (isRoot(f.key)) return logged(what, platform::kErrorAccessDenied);
-    if (const Status s = checkParent(f); s != 0) return logged(what, s);
+    if (f.error != 0) return logged(call, path, f.error);
+    if (isRoot(f.key)) return logged(call, path, platform::kErrorAccessDenied);
+    if (const Status s = checkParent(f); s != 0) return logged(call, path, s);
     const Entry* e = find(f.key);
-    if (e == nullptr) return logged(what, platform::kErrorFileNotFound);
-    if (e->folder) return logged(what, platform::kErrorAccessDenied);
-    if (f.trailingSeparator) return logged(what, platform::kErrorInvalidName);
-    return logged(what, deleteOne(f.key));
+    if (e == nullptr) return logged(call, path, platform::kErrorFileNotFound);
+    if (e->folder) return logged(call, path, platform::kErrorAccessDenied);
+    if (f.trailingSeparator) return logged(call, path, platform::kErrorInvalidName);
+    return logged(call, path, deleteOne(f.key));
 }
 
 Status FakeFileSystem::scheduleDeleteAtRestart(const std::string& path) {
-    const std::string what = "ScheduleDeleteAtRestart " + path;
-    if (!restartSchedulingAllowed_) return logged(what, platform::kErrorAccessDenied);
+    const std::string_view call = "ScheduleDeleteAtRestart";
+    if (!restartSchedulingAllowed_) return logged(call, path, platform::kErrorAccessDenied);
     scheduled_.push_back(path);
-    return logged(what, 0);
+    return logged(call, path, 0);
 }
 
 // ---- set-up and inspection
 
-void FakeFileSystem::addParents(const std::string& key, const std::string& path) {
+void FakeFileSystem::addParents(std::string_view key, std::string_view path) {
     if (const Entry* e = find(key)) {
         if (!e->folder)
-            throw std::invalid_argument("fake file system: a file is in the way: " + path);
+            throw std::invalid_argument("fake file system: a file is in the way: " +
+                                        std::string(path));
         return;
     }
     if (!isRoot(key)) addParents(parentKey(key), parentKey(path));
     Entry folder;
     folder.path = path;
     folder.folder = true;
-    entries_[key] = folder;
+    entries_.emplace(key, std::move(folder));
 }
 
 void FakeFileSystem::addFile(const std::string& path, const std::string& contents,
@@ -260,22 +276,23 @@ std::vector<std::string> FakeFileSystem::allPaths() const {
 
 Status FakeFileSystem::createNewFile(const std::string& path, MayEmpty mayEmpty,
                                      NameFacts& existing) {
-    const std::string what = "CreateNewFile " + path;
+    const std::string_view call = "CreateNewFile";
     existing = NameFacts{};
     // The name itself: a folder link there is not followed.
     const Folded f = fold(path, false, false);
-    if (f.error != 0) return logged(what, f.error);
-    if (isRoot(f.key)) return logged(what, platform::kErrorAccessDenied);
-    if (const Status s = checkParent(f); s != 0) return logged(what, s);
+    if (f.error != 0) return logged(call, path, f.error);
+    if (isRoot(f.key)) return logged(call, path, platform::kErrorAccessDenied);
+    if (const Status s = checkParent(f); s != 0) return logged(call, path, s);
     Entry* e = find(f.key);
     if (e == nullptr) {
-        if (f.trailingSeparator) return logged(what, platform::kErrorInvalidName);
-        if (!folderWritable(parentKey(f.key))) return logged(what, platform::kErrorAccessDenied);
+        if (f.trailingSeparator) return logged(call, path, platform::kErrorInvalidName);
+        if (!folderWritable(parentKey(f.key)))
+            return logged(call, path, platform::kErrorAccessDenied);
         Entry created;
         created.path = f.path;
         entries_[f.key] = created;
         linkCounts_.erase(f.key);
-        return logged(what, 0);
+        return logged(call, path, 0);
     }
 
     // The facts can always be read; writing takes a file that is neither
@@ -287,12 +304,12 @@ Status FakeFileSystem::createNewFile(const std::string& path, MayEmpty mayEmpty,
     // opens it), but has no end that could move.
     const bool readOnlyFile = !e->folder && (e->attributes & kAttrReadOnly) != 0;
     if (!folderWritable(parentKey(f.key)) || readOnlyFile)
-        return logged(what, platform::kErrorAccessDenied);
-    if (e->inUse || e->runningProgram) return logged(what, platform::kErrorSharingViolation);
-    if (!mayEmpty(existing)) return logged(what, platform::kErrorFileExists);
-    if (e->folder) return logged(what, platform::kErrorAccessDenied);
+        return logged(call, path, platform::kErrorAccessDenied);
+    if (e->inUse || e->runningProgram) return logged(call, path, platform::kErrorSharingViolation);
+    if (!mayEmpty(existing)) return logged(call, path, platform::kErrorFileExists);
+    if (e->folder) return logged(call, path, platform::kErrorAccessDenied);
     e->data.clear();
-    return logged(what, 0);
+    return logged(call, path, 0);
 }
 
 void FakeFileSystem::setLinkCount(const std::string& path, std::uint32_t links) {

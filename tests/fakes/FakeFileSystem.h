@@ -44,6 +44,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -188,26 +189,45 @@ private:
     void resolve(Folded& f, bool followLast, int depth = 0) const;
     std::uint32_t reportedAttributes(const Entry& e) const;
     Folded foldOrThrow(const std::string& path) const;
-    static std::string parentKey(const std::string& key);
-    bool isRoot(const std::string& key) const;
-    Entry* find(const std::string& key);
-    const Entry* find(const std::string& key) const;
+    // The folder part of a key or path (a view into it); a root is its own.
+    static std::string_view parentKey(std::string_view key);
+    static bool isRoot(std::string_view key) { return key.size() == 3; }
+    static bool startsWith(std::string_view key, std::string_view prefix) {
+        return key.substr(0, prefix.size()) == prefix;
+    }
+    // Where the names of a folder's entries begin in their keys.
+    static std::size_t namesStart(std::string_view folderKey) {
+        return isRoot(folderKey) ? 3 : folderKey.size() + 1;
+    }
+    // Whether `key` lies inside the folder `folderKey`, at any depth, or
+    // directly in it. The keys inside a folder follow its own key in the
+    // map, among those that merely begin like it ("C:\A B" after "C:\A").
+    static bool inside(std::string_view key, std::string_view folderKey) {
+        return key.size() > namesStart(folderKey) && startsWith(key, folderKey) &&
+               (isRoot(folderKey) || key[folderKey.size()] == '\\');
+    }
+    static bool directlyIn(std::string_view key, std::string_view folderKey) {
+        return inside(key, folderKey) && key.find('\\', namesStart(folderKey)) == key.npos;
+    }
+    Entry* find(std::string_view key);
+    const Entry* find(std::string_view key) const;
     platform::Status checkParent(const Folded& f) const;
-    bool folderWritable(const std::string& key) const;
-    bool hasChildren(const std::string& key) const;
-    // Files (and, when asked, folders) directly in `folderKey` whose name
-    // matches `pattern`, in listing order.
-    std::vector<const Entry*> matches(const std::string& folderKey, const std::string& pattern,
-                                      bool withFolders) const;
-    platform::Status listing(const std::string& pattern, bool withFolders,
-                             const std::function<void(const Entry&)>& visit) const;
+    bool folderWritable(std::string_view key) const;
+    bool hasChildren(std::string_view key) const;
+    // Calls `visit` with each file (and, when asked, folder) that `pattern`
+    // matches, in listing order, up to a listing failure.
+    template <typename Visit>
+    platform::Status listing(const std::string& pattern, bool withFolders, Visit visit) const;
     platform::Status deleteOne(const std::string& key);
-    platform::Status logged(const std::string& what, platform::Status status);
-    void addParents(const std::string& key, const std::string& path);
+    // Logs "<call> <subject> -> <status>" and gives the status back.
+    platform::Status logged(std::string_view call, std::string_view subject,
+                            platform::Status status);
+    void addParents(std::string_view key, std::string_view path);
 
     OperationLog ownLog_;
     OperationLog* log_;
-    std::map<std::string, Entry> entries_;
+    // By key, the upper-cased full path; found by views of keys too.
+    std::map<std::string, Entry, std::less<>> entries_;
     std::set<char> notReadyDrives_;
     std::string currentKey_ = "C:\\";
     std::string currentPath_ = "C:\\";

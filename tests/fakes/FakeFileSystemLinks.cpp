@@ -14,22 +14,6 @@ namespace {
 
 constexpr int kMaxLinkDepth = 8;
 
-std::vector<std::string> components(const std::string& pathAfterRoot) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start < pathAfterRoot.size()) {
-        std::size_t end = pathAfterRoot.find('\\', start);
-        if (end == std::string::npos) end = pathAfterRoot.size();
-        if (end > start) parts.push_back(pathAfterRoot.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
-}
-
-std::string joined(const std::string& folder, const std::string& name) {
-    return folder.size() == 3 ? folder + name : folder + "\\" + name;
-}
-
 }  // namespace
 
 // Walks the folded path one name at a time from its drive root, so that a
@@ -37,19 +21,27 @@ std::string joined(const std::string& folder, const std::string& name) {
 // name that isn't there is kept as written: the calls report it missing.
 void FakeFileSystem::resolve(Folded& f, bool followLast, int depth) const {
     if (aliases_ == 0 || f.key.size() < 3) return;
-    const std::vector<std::string> keys = components(f.key.substr(3));
-    const std::vector<std::string> names = components(f.path.substr(3));
+    // The key is the path upper-cased, so a name sits at the same place in both.
     std::string key = f.key.substr(0, 3);
     std::string path = f.path.substr(0, 3);
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        std::string candidate = joined(key, keys[i]);
+    std::size_t start = 3;
+    while (start < f.key.size()) {
+        std::size_t end = f.key.find('\\', start);
+        if (end == std::string::npos) end = f.key.size();
+        const std::string_view keyName = std::string_view(f.key).substr(start, end - start);
+        const std::string_view name = std::string_view(f.path).substr(start, end - start);
+        const bool last = end == f.key.size();
+        start = end + 1;
+        if (keyName.empty()) continue;
+
+        std::string candidate = key;
+        if (!isRoot(candidate)) candidate += '\\';
+        candidate += keyName;
         const Entry* e = find(candidate);
         if (e == nullptr) {
-            const std::string prefix = joined(key, "");
-            for (auto it = entries_.lower_bound(prefix);
-                 it != entries_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
-                if (it->second.shortName == keys[i] &&
-                    it->first.find('\\', prefix.size()) == std::string::npos) {
+            for (auto it = entries_.upper_bound(key);
+                 it != entries_.end() && startsWith(it->first, key); ++it) {
+                if (directlyIn(it->first, key) && it->second.shortName == keyName) {
                     e = &it->second;
                     candidate = it->first;
                     break;
@@ -57,25 +49,25 @@ void FakeFileSystem::resolve(Folded& f, bool followLast, int depth) const {
             }
         }
         if (e == nullptr) {
-            key = candidate;
-            path = joined(path, names[i]);
+            key = std::move(candidate);
+            if (!isRoot(path)) path += '\\';
+            path += name;
             continue;
         }
-        key = candidate;
+        key = std::move(candidate);
         path = e->path;
-        const bool last = i + 1 == keys.size();
         if (!e->linkTarget.empty() && (!last || followLast)) {
             if (depth >= kMaxLinkDepth) throw std::runtime_error("fake file system: link loop");
             Folded target;
             target.key = upperText(e->linkTarget);
             target.path = e->linkTarget;
             resolve(target, true, depth + 1);
-            key = target.key;
-            path = target.path;
+            key = std::move(target.key);
+            path = std::move(target.path);
         }
     }
-    f.key = key;
-    f.path = path;
+    f.key = std::move(key);
+    f.path = std::move(path);
 }
 
 std::uint32_t FakeFileSystem::reportedAttributes(const Entry& e) const {
@@ -87,47 +79,39 @@ std::uint32_t FakeFileSystem::reportedAttributes(const Entry& e) const {
 }
 
 Status FakeFileSystem::getAttributes(const std::string& path, std::uint32_t& attributes) {
-    const std::string what = "GetAttributes " + path;
+    const std::string_view call = "GetAttributes";
     const Folded f = fold(path, false, false);
-    if (f.error != 0) return logged(what, f.error);
-    if (notReadyDrives_.count(f.key[0]) != 0) return logged(what, platform::kErrorNotReady);
+    if (f.error != 0) return logged(call, path, f.error);
+    if (notReadyDrives_.count(f.key[0]) != 0) return logged(call, path, platform::kErrorNotReady);
     const Entry* e = find(f.key);
     if (e == nullptr) {
-        return logged(what, isRoot(f.key) || checkParent(f) != 0 ? platform::kErrorPathNotFound
-                                                                 : platform::kErrorFileNotFound);
+        return logged(call, path,
+                      isRoot(f.key) || checkParent(f) != 0 ? platform::kErrorPathNotFound
+                                                           : platform::kErrorFileNotFound);
     }
     attributes = reportedAttributes(*e);
-    return logged(what, 0);
-}
-
-Status FakeFileSystem::findEntries(const std::string& pattern,
-                                   std::vector<platform::FoundEntry>& found) {
-    found.clear();
-    return logged(
-        "FindEntries " + pattern, listing(pattern, true, [&](const Entry& e) {
-            found.push_back({e.path.substr(e.path.find_last_of('\\') + 1), reportedAttributes(e)});
-        }));
+    return logged(call, path, 0);
 }
 
 Status FakeFileSystem::openEntry(const std::string& path, platform::OpenFor purpose,
                                  FileHandle& handle) {
-    const std::string what = "OpenEntry " + path;
+    const std::string_view call = "OpenEntry";
     handle = platform::kNoFile;
     const Folded f = fold(path, false, false);
-    if (f.error != 0) return logged(what, f.error);
-    if (const Status s = isRoot(f.key) ? 0 : checkParent(f); s != 0) return logged(what, s);
+    if (f.error != 0) return logged(call, path, f.error);
+    if (const Status s = isRoot(f.key) ? 0 : checkParent(f); s != 0) return logged(call, path, s);
     Entry* e = find(f.key);
-    if (e == nullptr) return logged(what, platform::kErrorFileNotFound);
-    if (f.trailingSeparator && !e->folder) return logged(what, platform::kErrorInvalidName);
+    if (e == nullptr) return logged(call, path, platform::kErrorFileNotFound);
+    if (f.trailingSeparator && !e->folder) return logged(call, path, platform::kErrorInvalidName);
     // An open for attributes alone takes no part in sharing.
     if (e->inUse && purpose != platform::OpenFor::Inspection)
-        return logged(what, platform::kErrorSharingViolation);
+        return logged(call, path, platform::kErrorSharingViolation);
     if (purpose == platform::OpenFor::Deletion && e->holds > 0)
-        return logged(what, platform::kErrorSharingViolation);
+        return logged(call, path, platform::kErrorSharingViolation);
     if (purpose == platform::OpenFor::Holding) ++e->holds;
     handle = nextHandle_++;
     handles_[handle] = OpenEntry{f.key, purpose};
-    return logged(what, 0);
+    return logged(call, path, 0);
 }
 
 Status FakeFileSystem::describeEntry(FileHandle handle, std::string& finalPath,
@@ -144,23 +128,22 @@ Status FakeFileSystem::describeEntry(FileHandle handle, std::string& finalPath,
 Status FakeFileSystem::deleteEntry(FileHandle handle) {
     auto it = handles_.find(handle);
     if (it == handles_.end()) return platform::kErrorInvalidHandle;
+    const std::string_view call = "DeleteEntry";
     const std::string& key = it->second.key;
     const Entry* e = find(key);
-    if (e == nullptr) return logged("DeleteEntry " + key, platform::kErrorFileNotFound);
-    const std::string what = "DeleteEntry " + e->path;
+    if (e == nullptr) return logged(call, key, platform::kErrorFileNotFound);
     if (it->second.purpose != platform::OpenFor::Deletion)
-        return logged(what, platform::kErrorAccessDenied);
+        return logged(call, e->path, platform::kErrorAccessDenied);
     if (isRoot(key) || e->runningProgram || (e->attributes & kAttrReadOnly) != 0 ||
         !folderWritable(parentKey(key)))
-        return logged(what, platform::kErrorAccessDenied);
+        return logged(call, e->path, platform::kErrorAccessDenied);
     // A folder that is some program's current folder is in use.
-    const bool holdsCurrent =
-        currentKey_ == key || currentKey_.compare(0, key.size() + 1, key + "\\") == 0;
-    if (e->folder && holdsCurrent) return logged(what, platform::kErrorSharingViolation);
+    const bool holdsCurrent = currentKey_ == key || inside(currentKey_, key);
+    if (e->folder && holdsCurrent) return logged(call, e->path, platform::kErrorSharingViolation);
     if (e->folder && e->linkTarget.empty() && hasChildren(key))
-        return logged(what, platform::kErrorDirNotEmpty);
+        return logged(call, e->path, platform::kErrorDirNotEmpty);
     it->second.deletePending = true;
-    return logged(what, 0);
+    return logged(call, e->path, 0);
 }
 
 void FakeFileSystem::closeEntry(FileHandle handle) {
