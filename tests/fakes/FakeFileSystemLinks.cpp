@@ -97,7 +97,7 @@ Status FakeFileSystem::openEntry(const std::string& path, platform::OpenFor purp
                                  FileHandle& handle) {
     const std::string_view call = "OpenEntry";
     handle = platform::kNoFile;
-    const Folded f = fold(path, false, false);
+    Folded f = fold(path, false, false);
     if (f.error != 0) return logged(call, path, f.error);
     if (const Status s = isRoot(f.key) ? 0 : checkParent(f); s != 0) return logged(call, path, s);
     Entry* e = find(f.key);
@@ -110,7 +110,7 @@ Status FakeFileSystem::openEntry(const std::string& path, platform::OpenFor purp
         return logged(call, path, platform::kErrorSharingViolation);
     if (purpose == platform::OpenFor::Holding) ++e->holds;
     handle = nextHandle_++;
-    handles_[handle] = OpenEntry{f.key, purpose};
+    handles_[handle] = OpenEntry{std::move(f.key), purpose};
     return logged(call, path, 0);
 }
 
@@ -120,7 +120,8 @@ Status FakeFileSystem::describeEntry(FileHandle handle, std::string& finalPath,
     if (it == handles_.end()) return platform::kErrorInvalidHandle;
     const Entry* e = find(it->second.key);
     if (e == nullptr) return platform::kErrorFileNotFound;
-    finalPath = "\\\\?\\" + e->path;
+    finalPath = "\\\\?\\";
+    finalPath += e->path;
     attributes = reportedAttributes(*e);
     return 0;
 }
@@ -149,7 +150,7 @@ Status FakeFileSystem::deleteEntry(FileHandle handle) {
 void FakeFileSystem::closeEntry(FileHandle handle) {
     auto it = handles_.find(handle);
     if (it == handles_.end()) return;
-    const OpenEntry opened = it->second;
+    const OpenEntry opened = std::move(it->second);
     handles_.erase(it);
     Entry* e = find(opened.key);
     if (e == nullptr) return;

@@ -13,10 +13,16 @@ using platform::Status;
 
 namespace {
 
-std::string joinPath(const std::string& base, const std::string& subKey) {
-    std::string sub = subKey;
-    if (!sub.empty() && sub.back() == '\\') sub.pop_back();
-    return sub.empty() ? base : base + "\\" + sub;
+std::string joinPath(std::string_view base, std::string_view subKey) {
+    if (!subKey.empty() && subKey.back() == '\\') subKey.remove_suffix(1);
+    std::string path;
+    path.reserve(base.size() + 1 + subKey.size());
+    path += base;
+    if (!subKey.empty()) {
+        path += '\\';
+        path += subKey;
+    }
+    return path;
 }
 
 // Takes the next name off the front of a key path into `name`; doubled

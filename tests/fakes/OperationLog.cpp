@@ -48,7 +48,7 @@ std::string OperationLog::text() const {
     return all;
 }
 
-void OperationLog::addResult(const std::string& what, long long code) {
+void OperationLog::addResult(std::string_view what, long long code) {
     if (recording_) lines_.push_back(resultLine(what, code));
 }
 
@@ -67,8 +67,11 @@ void OperationLog::addResult(std::string_view call, std::string_view subject, lo
     lines_.push_back(resultLine(what, code));
 }
 
-std::string resultLine(const std::string& what, long long code) {
-    return what + " -> " + std::to_string(code);
+std::string resultLine(std::string_view what, long long code) {
+    std::string line(what);
+    line += " -> ";
+    line += std::to_string(code);
+    return line;
 }
 
 }  // namespace fakes

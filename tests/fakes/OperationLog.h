@@ -48,7 +48,7 @@ public:
     // Adds `head` followed by `tail`; formats nothing while the log is off.
     void add(std::string_view head, std::string_view tail);
     // Adds "<what> -> <code>"; formats nothing while the log is off.
-    void addResult(const std::string& what, long long code);
+    void addResult(std::string_view what, long long code);
     // Adds "<call> <subject> -> <code>"; formats nothing while the log is off.
     void addResult(std::string_view call, std::string_view subject, long long code);
     void clear() { lines_.clear(); }
@@ -82,6 +82,6 @@ private:
 };
 
 // Formats "<what> -> <code>".
-std::string resultLine(const std::string& what, long long code);
+std::string resultLine(std::string_view what, long long code);
 
 }  // namespace fakes
