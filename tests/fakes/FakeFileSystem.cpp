@@ -172,7 +172,7 @@ void FakeFileSystem::addFile(const std::string& path, const std::string& content
     file.path = f.path;
     file.data = contents;
     file.attributes = attributes;
-    entries_[f.key] = file;
+    entries_[f.key] = std::move(file);
 }
 
 void FakeFileSystem::addFolder(const std::string& path, std::uint32_t attributes) {
@@ -290,7 +290,7 @@ Status FakeFileSystem::createNewFile(const std::string& path, MayEmpty mayEmpty,
             return logged(call, path, platform::kErrorAccessDenied);
         Entry created;
         created.path = f.path;
-        entries_[f.key] = created;
+        entries_[f.key] = std::move(created);
         linkCounts_.erase(f.key);
         return logged(call, path, 0);
     }

@@ -171,7 +171,7 @@ void FakeFileSystem::addFolderLink(const std::string& path, const std::string& t
     entry.path = link.path;
     entry.folder = true;
     entry.linkTarget = to.path;
-    entries_[link.key] = entry;
+    entries_[link.key] = std::move(entry);
     ++aliases_;
 }
 
