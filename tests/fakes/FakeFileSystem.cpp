@@ -9,14 +9,6 @@ namespace fakes {
 
 using platform::Status;
 
-namespace {
-
-std::string_view lastComponent(std::string_view path) {
-    return path.substr(path.find_last_of('\\') + 1);
-}
-
-}  // namespace
-
 FakeFileSystem::FakeFileSystem() : log_(&ownLog_) { addFolder("C:\\"); }
 
 FakeFileSystem::FakeFileSystem(OperationLog& log) : log_(&log) { addFolder("C:\\"); }
@@ -34,7 +26,7 @@ Status FakeFileSystem::readWholeFile(const std::string& path, std::uint64_t limi
     const Folded f = fold(path, false);
     if (f.error != 0) return logged(call, path, f.error);
     if (const Status s = checkParent(f); s != 0) return logged(call, path, s);
-    const Entry* e = find(f.key);
+    const Entry* e = find(f.path);
     if (e == nullptr) return logged(call, path, platform::kErrorFileNotFound);
     if (e->folder) return logged(call, path, platform::kErrorAccessDenied);
     if (f.trailingSeparator) return logged(call, path, platform::kErrorInvalidName);
@@ -53,14 +45,14 @@ Status FakeFileSystem::fileLength(const std::string& path, std::uint64_t& length
     const std::string_view call = "FileLength";
     const Folded f = fold(path, false);
     if (f.error != 0) return logged(call, path, f.error);
-    if (isRoot(f.key)) {
-        if (notReadyDrives_.count(f.key[0]) != 0)
+    if (isRoot(f.path)) {
+        if (notReadyDrives_.count(f.path[0]) != 0)
             return logged(call, path, platform::kErrorNotReady);
-        if (find(f.key) == nullptr) return logged(call, path, platform::kErrorPathNotFound);
+        if (find(f.path) == nullptr) return logged(call, path, platform::kErrorPathNotFound);
         return logged(call, path, platform::kErrorAccessDenied);
     }
     if (const Status s = checkParent(f); s != 0) return logged(call, path, s);
-    const Entry* e = find(f.key);
+    const Entry* e = find(f.path);
     if (e == nullptr) return logged(call, path, platform::kErrorFileNotFound);
     // A folder exists with the length 0 that the system reports for it, so a
     // folder named like a marker file counts as that marker.
@@ -78,49 +70,53 @@ Status FakeFileSystem::listing(const std::string& pattern, bool withFolders, Vis
     Folded f = fold(pattern, true);
     if (f.error != 0) return f.error;
     // A name with a trailing separator, or a drive root, names no file.
-    if (!f.wildcard && (isRoot(f.key) || f.trailingSeparator)) return 0;
+    if (!f.wildcard && (isRoot(f.path) || f.trailingSeparator)) return 0;
     if (const Status s = checkParent(f); s != 0) return s;
-    const std::string_view folder = f.wildcard ? std::string_view(f.key) : parentKey(f.key);
+    const std::string_view folder = f.wildcard ? std::string_view(f.path) : parentPath(f.path);
     const std::string wanted = upperText(std::move(f.lastName));
+    std::string upperName;  // each name in turn, in the case of `wanted`
     int listed = 0;
     for (auto it = entries_.upper_bound(folder);
-         it != entries_.end() && startsWith(it->first, folder); ++it) {
+         it != entries_.end() && startsWithText(it->first, folder); ++it) {
         const Entry& e = it->second;
         if (!directlyIn(it->first, folder) || (e.folder && !withFolders)) continue;
-        // The key holds the name upper-cased.
-        if (!platform::wildcardMatch(wanted,
-                                     std::string_view(it->first).substr(namesStart(folder))))
-            continue;
+        const std::string_view name = std::string_view(it->first).substr(namesStart(folder));
+        upperName.assign(name);
+        for (char& c : upperName) c = upperChar(c);
+        if (!platform::wildcardMatch(wanted, upperName)) continue;
         if (listed++ == listingFailsAfter_) return kErrorUnexpectedNetwork;
-        visit(e);
+        visit(name, e);
     }
     return 0;
 }
 
 Status FakeFileSystem::listFiles(const std::string& pattern, std::vector<std::string>& names) {
     names.clear();
-    return logged("ListFiles", pattern, listing(pattern, false, [&](const Entry& e) {
+    return logged("ListFiles", pattern,
+                  listing(pattern, false, [&](std::string_view name, const Entry& e) {
                       if ((e.attributes & (kAttrHidden | kAttrSystem)) == 0)
-                          names.emplace_back(lastComponent(e.path));
+                          names.emplace_back(name);
                   }));
 }
 
 Status FakeFileSystem::findEntries(const std::string& pattern,
                                    std::vector<platform::FoundEntry>& found) {
     found.clear();
-    return logged("FindEntries", pattern, listing(pattern, true, [&](const Entry& e) {
-                      found.push_back({std::string(lastComponent(e.path)), reportedAttributes(e)});
+    return logged("FindEntries", pattern,
+                  listing(pattern, true, [&](std::string_view name, const Entry& e) {
+                      found.push_back({std::string(name), reportedAttributes(e)});
                   }));
 }
 
-Status FakeFileSystem::deleteOne(const std::string& key) {
-    Entry* e = find(key);
-    if (e->runningProgram) return platform::kErrorAccessDenied;
-    if ((e->attributes & kAttrReadOnly) != 0) return platform::kErrorAccessDenied;
-    if (e->inUse || e->holds > 0) return platform::kErrorSharingViolation;
-    if (!folderWritable(parentKey(key))) return platform::kErrorAccessDenied;
-    deleted_.push_back(e->path);
-    entries_.erase(key);
+Status FakeFileSystem::deleteOne(std::string_view path) {
+    const auto it = entries_.find(path);
+    const Entry& e = it->second;
+    if (e.runningProgram) return platform::kErrorAccessDenied;
+    if ((e.attributes & kAttrReadOnly) != 0) return platform::kErrorAccessDenied;
+    if (e.inUse || e.holds > 0) return platform::kErrorSharingViolation;
+    if (!folderWritable(parentPath(it->first))) return platform::kErrorAccessDenied;
+    deleted_.push_back(it->first);
+    entries_.erase(it);
     return 0;
 }
 
@@ -128,13 +124,13 @@ Status FakeFileSystem::deleteFile(const std::string& path) {
     const std::string_view call = "DeleteFile";
     const Folded f = fold(path, false);
     if (f.error != 0) return logged(call, path, f.error);
-    if (isRoot(f.key)) return logged(call, path, platform::kErrorAccessDenied);
+    if (isRoot(f.path)) return logged(call, path, platform::kErrorAccessDenied);
     if (const Status s = checkParent(f); s != 0) return logged(call, path, s);
-    const Entry* e = find(f.key);
+    const Entry* e = find(f.path);
     if (e == nullptr) return logged(call, path, platform::kErrorFileNotFound);
     if (e->folder) return logged(call, path, platform::kErrorAccessDenied);
     if (f.trailingSeparator) return logged(call, path, platform::kErrorInvalidName);
-    return logged(call, path, deleteOne(f.key));
+    return logged(call, path, deleteOne(f.path));
 }
 
 Status FakeFileSystem::scheduleDeleteAtRestart(const std::string& path) {
@@ -146,72 +142,76 @@ Status FakeFileSystem::scheduleDeleteAtRestart(const std::string& path) {
 
 // ---- set-up and inspection
 
-void FakeFileSystem::addParents(std::string_view key, std::string_view path) {
-    if (const Entry* e = find(key)) {
+void FakeFileSystem::addParents(std::string_view path) {
+    if (const Entry* e = find(path)) {
         if (!e->folder)
             throw std::invalid_argument("fake file system: a file is in the way: " +
                                         std::string(path));
         return;
     }
-    if (!isRoot(key)) addParents(parentKey(key), parentKey(path));
+    if (!isRoot(path)) addParents(parentPath(path));
     Entry folder;
-    folder.path = path;
     folder.folder = true;
-    entries_.emplace(key, std::move(folder));
+    entries_.emplace(path, std::move(folder));
 }
 
 void FakeFileSystem::addFile(const std::string& path, const std::string& contents,
                              std::uint32_t attributes) {
     const Folded f = foldOrThrow(path);
-    if (isRoot(f.key)) throw std::invalid_argument("fake file system: a root is no file");
-    addParents(parentKey(f.key), parentKey(f.path));
-    if (const Entry* e = find(f.key); e != nullptr && e->folder) {
-        throw std::invalid_argument("fake file system: a folder is in the way: " + path);
+    if (isRoot(f.path)) throw std::invalid_argument("fake file system: a root is no file");
+    addParents(parentPath(f.path));
+    if (const auto it = entries_.find(f.path); it != entries_.end()) {
+        if (it->second.folder)
+            throw std::invalid_argument("fake file system: a folder is in the way: " + path);
+        entries_.erase(it);  // the new file takes the new spelling
     }
     Entry file;
-    file.path = f.path;
     file.data = contents;
     file.attributes = attributes;
-    entries_[f.key] = std::move(file);
+    entries_.emplace(f.path, std::move(file));
 }
 
 void FakeFileSystem::addFolder(const std::string& path, std::uint32_t attributes) {
     const Folded f = foldOrThrow(path);
-    addParents(f.key, f.path);
-    entries_[f.key].attributes = attributes;
+    addParents(f.path);
+    find(f.path)->attributes = attributes;
 }
 
 void FakeFileSystem::erase(const std::string& path) {
     const Folded f = fold(path, false, false);
     if (f.error != 0) throw std::invalid_argument("fake file system: bad path " + path);
-    const std::string prefix = isRoot(f.key) ? f.key : f.key + "\\";
-    for (auto it = entries_.upper_bound(prefix);
-         it != entries_.end() && it->first.compare(0, prefix.size(), prefix) == 0;) {
-        it = entries_.erase(it);
+    for (auto it = entries_.upper_bound(f.path);
+         it != entries_.end() && startsWithText(it->first, f.path);) {
+        if (inside(it->first, f.path)) {
+            it = entries_.erase(it);
+        } else {
+            ++it;
+        }
     }
-    if (!isRoot(f.key)) entries_.erase(f.key);
+    if (const auto it = entries_.find(f.path); it != entries_.end() && !isRoot(f.path))
+        entries_.erase(it);
 }
 
 bool FakeFileSystem::exists(const std::string& path) const {
     const Folded f = fold(path, false, false);
-    return f.error == 0 && find(f.key) != nullptr;
+    return f.error == 0 && find(f.path) != nullptr;
 }
 
 bool FakeFileSystem::isFolder(const std::string& path) const {
     const Folded f = fold(path, false, false);
     if (f.error != 0) return false;
-    const Entry* e = find(f.key);
+    const Entry* e = find(f.path);
     return e != nullptr && e->folder;
 }
 
 std::string FakeFileSystem::contents(const std::string& path) const {
-    const Entry* e = find(foldOrThrow(path).key);
+    const Entry* e = find(foldOrThrow(path).path);
     if (e == nullptr || e->folder) throw std::invalid_argument("fake file system: no file " + path);
     return e->data;
 }
 
 std::uint32_t FakeFileSystem::attributes(const std::string& path) const {
-    const Entry* e = find(foldOrThrow(path).key);
+    const Entry* e = find(foldOrThrow(path).path);
     if (e == nullptr) throw std::invalid_argument("fake file system: nothing at " + path);
     return e->attributes;
 }
@@ -227,23 +227,23 @@ EntryT& existing(EntryT* e, const std::string& path) {
 }  // namespace
 
 void FakeFileSystem::setAttributes(const std::string& path, std::uint32_t attributes) {
-    existing(find(foldOrThrow(path).key), path).attributes = attributes;
+    existing(find(foldOrThrow(path).path), path).attributes = attributes;
 }
 
 void FakeFileSystem::markInUse(const std::string& path, bool inUse) {
-    existing(find(foldOrThrow(path).key), path).inUse = inUse;
+    existing(find(foldOrThrow(path).path), path).inUse = inUse;
 }
 
 void FakeFileSystem::markRunningProgram(const std::string& path) {
-    existing(find(foldOrThrow(path).key), path).runningProgram = true;
+    existing(find(foldOrThrow(path).path), path).runningProgram = true;
 }
 
 void FakeFileSystem::lockForReading(const std::string& path, bool locked) {
-    existing(find(foldOrThrow(path).key), path).readLocked = locked;
+    existing(find(foldOrThrow(path).path), path).readLocked = locked;
 }
 
 void FakeFileSystem::setWritable(const std::string& folder, bool writable) {
-    Entry& e = existing(find(foldOrThrow(folder).key), folder);
+    Entry& e = existing(find(foldOrThrow(folder).path), folder);
     if (!e.folder) throw std::invalid_argument("fake file system: not a folder: " + folder);
     e.notWritable = !writable;
 }
@@ -258,19 +258,18 @@ void FakeFileSystem::setDriveNotReady(char driveLetter, bool notReady) {
 
 void FakeFileSystem::setCurrentFolder(const std::string& folder) {
     const Folded f = foldOrThrow(folder);
-    const Entry* e = find(f.key);
-    if (e == nullptr || !e->folder) {
+    const auto it = entries_.find(f.path);
+    if (it == entries_.end() || !it->second.folder) {
         throw std::invalid_argument("fake file system: no folder " + folder);
     }
-    currentKey_ = f.key;
-    currentPath_ = e->path;
+    currentPath_ = it->first;
 }
 
 std::string FakeFileSystem::currentFolder() const { return currentPath_; }
 
 std::vector<std::string> FakeFileSystem::allPaths() const {
     std::vector<std::string> paths;
-    for (const auto& [key, e] : entries_) paths.push_back(e.path);
+    for (const auto& [path, e] : entries_) paths.push_back(path);
     return paths;
 }
 
@@ -281,29 +280,28 @@ Status FakeFileSystem::createNewFile(const std::string& path, MayEmpty mayEmpty,
     // The name itself: a folder link there is not followed.
     const Folded f = fold(path, false, false);
     if (f.error != 0) return logged(call, path, f.error);
-    if (isRoot(f.key)) return logged(call, path, platform::kErrorAccessDenied);
+    if (isRoot(f.path)) return logged(call, path, platform::kErrorAccessDenied);
     if (const Status s = checkParent(f); s != 0) return logged(call, path, s);
-    Entry* e = find(f.key);
+    Entry* e = find(f.path);
     if (e == nullptr) {
         if (f.trailingSeparator) return logged(call, path, platform::kErrorInvalidName);
-        if (!folderWritable(parentKey(f.key)))
+        if (!folderWritable(parentPath(f.path)))
             return logged(call, path, platform::kErrorAccessDenied);
-        Entry created;
-        created.path = f.path;
-        entries_[f.key] = std::move(created);
-        linkCounts_.erase(f.key);
+        entries_.emplace(f.path, Entry{});
+        if (const auto links = linkCounts_.find(f.path); links != linkCounts_.end())
+            linkCounts_.erase(links);
         return logged(call, path, 0);
     }
 
     // The facts can always be read; writing takes a file that is neither
     // read-only nor in use, in a folder that may be written to.
-    const auto links = linkCounts_.find(f.key);
+    const auto links = linkCounts_.find(f.path);
     existing.links = links == linkCounts_.end() ? 1 : links->second;
     existing.attributes = reportedAttributes(*e);
     // A folder opens for writing too (with backup semantics, as the system
     // opens it), but has no end that could move.
     const bool readOnlyFile = !e->folder && (e->attributes & kAttrReadOnly) != 0;
-    if (!folderWritable(parentKey(f.key)) || readOnlyFile)
+    if (!folderWritable(parentPath(f.path)) || readOnlyFile)
         return logged(call, path, platform::kErrorAccessDenied);
     if (e->inUse || e->runningProgram) return logged(call, path, platform::kErrorSharingViolation);
     if (!mayEmpty(existing)) return logged(call, path, platform::kErrorFileExists);
@@ -313,7 +311,7 @@ Status FakeFileSystem::createNewFile(const std::string& path, MayEmpty mayEmpty,
 }
 
 void FakeFileSystem::setLinkCount(const std::string& path, std::uint32_t links) {
-    linkCounts_[foldOrThrow(path).key] = links;
+    linkCounts_[foldOrThrow(path).path] = links;
 }
 
 }  // namespace fakes

@@ -35,7 +35,7 @@ FakeFileSystem::Folded FakeFileSystem::fold(const std::string& path, bool allowP
         return f;
     }
 
-    char drive = currentKey_[0];
+    char drive = currentPath_[0];
     std::string_view rest = path;
     bool fromCurrent = false;
     const bool hasDrive =
@@ -44,7 +44,7 @@ FakeFileSystem::Folded FakeFileSystem::fold(const std::string& path, bool allowP
     if (hasDrive) {
         drive = upperChar(path[0]);
         rest.remove_prefix(2);
-        fromCurrent = (rest.empty() || !isSeparator(rest[0])) && drive == currentKey_[0];
+        fromCurrent = (rest.empty() || !isSeparator(rest[0])) && drive == currentPath_[0];
     } else {
         fromCurrent = !isSeparator(rest[0]);
     }
@@ -113,8 +113,7 @@ FakeFileSystem::Folded FakeFileSystem::fold(const std::string& path, bool allowP
         f.lastName = hasNames() ? folded.substr(folded.rfind('\\') + 1) : std::string();
         if (!hasNames()) f.trailingSeparator = false;
     }
-    // With a pattern, `path` and `key` name the folder it is matched in.
-    f.key = upperText(folded);
+    // With a pattern, `path` names the folder it is matched in.
     resolve(f, f.wildcard || followLast);
     return f;
 }
@@ -125,45 +124,45 @@ FakeFileSystem::Folded FakeFileSystem::foldOrThrow(const std::string& path) cons
     return f;
 }
 
-std::string_view FakeFileSystem::parentKey(std::string_view key) {
-    const auto pos = key.find_last_of('\\');
-    if (pos == key.npos || key.size() <= 3) return key;
-    return key.substr(0, pos == 2 ? 3 : pos);
+std::string_view FakeFileSystem::parentPath(std::string_view path) {
+    const auto pos = path.find_last_of('\\');
+    if (pos == path.npos || path.size() <= 3) return path;
+    return path.substr(0, pos == 2 ? 3 : pos);
 }
 
-FakeFileSystem::Entry* FakeFileSystem::find(std::string_view key) {
-    auto it = entries_.find(key);
+FakeFileSystem::Entry* FakeFileSystem::find(std::string_view path) {
+    auto it = entries_.find(path);
     return it == entries_.end() ? nullptr : &it->second;
 }
 
-const FakeFileSystem::Entry* FakeFileSystem::find(std::string_view key) const {
-    auto it = entries_.find(key);
+const FakeFileSystem::Entry* FakeFileSystem::find(std::string_view path) const {
+    auto it = entries_.find(path);
     return it == entries_.end() ? nullptr : &it->second;
 }
 
 // Whether the folder that holds f's last component can be reached.
 Status FakeFileSystem::checkParent(const Folded& f) const {
-    if (notReadyDrives_.count(f.key[0]) != 0) return platform::kErrorNotReady;
-    const std::string_view key = f.key;
-    if (find(key.substr(0, 3)) == nullptr) return platform::kErrorPathNotFound;
-    const Entry* e = find(f.wildcard ? key : parentKey(key));
+    const std::string_view path = f.path;
+    if (notReadyDrives_.count(path[0]) != 0) return platform::kErrorNotReady;
+    if (find(path.substr(0, 3)) == nullptr) return platform::kErrorPathNotFound;
+    const Entry* e = find(f.wildcard ? path : parentPath(path));
     if (e == nullptr || !e->folder) return platform::kErrorPathNotFound;
     return 0;
 }
 
-bool FakeFileSystem::folderWritable(std::string_view key) const {
+bool FakeFileSystem::folderWritable(std::string_view path) const {
     while (true) {
-        const Entry* e = find(key);
+        const Entry* e = find(path);
         if (e != nullptr && e->notWritable) return false;
-        if (isRoot(key)) return true;
-        key = parentKey(key);
+        if (isRoot(path)) return true;
+        path = parentPath(path);
     }
 }
 
-bool FakeFileSystem::hasChildren(std::string_view key) const {
-    for (auto it = entries_.upper_bound(key); it != entries_.end() && startsWith(it->first, key);
-         ++it) {
-        if (inside(it->first, key)) return true;
+bool FakeFileSystem::hasChildren(std::string_view folder) const {
+    for (auto it = entries_.upper_bound(folder);
+         it != entries_.end() && startsWithText(it->first, folder); ++it) {
+        if (inside(it->first, folder)) return true;
     }
     return false;
 }

@@ -36,25 +36,7 @@ bool nextName(std::string_view& rest, std::string_view& name) {
     return true;
 }
 
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (upperChar(a[i]) != upperChar(b[i])) return false;
-    }
-    return true;
-}
-
 }  // namespace
-
-bool FakeRegistry::Caseless::operator()(std::string_view a, std::string_view b) const {
-    const std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        const auto ua = static_cast<unsigned char>(upperChar(a[i]));
-        const auto ub = static_cast<unsigned char>(upperChar(b[i]));
-        if (ua != ub) return ua < ub;
-    }
-    return a.size() < b.size();
-}
 
 FakeRegistry::FakeRegistry() : log_(&ownLog_) { addRoots(); }
 
@@ -226,7 +208,7 @@ Status FakeRegistry::queryValue(HKey key, const std::string& valueName, std::uin
         // A change waiting for this value happens now, between the caller's
         // size query and its data query.
         for (auto p = pending_.begin(); p != pending_.end(); ++p) {
-            if (p->key == h->key && sameName(p->valueName, valueName)) {
+            if (p->key == h->key && sameText(p->valueName, valueName)) {
                 it->second.type = p->value.type;
                 it->second.bytes = p->value.bytes;
                 pending_.erase(p);

@@ -40,6 +40,7 @@
 #include <vector>
 
 #include "platform/Registry.h"
+#include "tests/fakes/FakeText.h"
 #include "tests/fakes/OperationLog.h"
 
 namespace fakes {
@@ -106,12 +107,6 @@ public:
     OperationLog& log() { return *log_; }
 
 private:
-    // Orders names as their upper-cased spellings order, so that a name in
-    // any case is found among upper-cased ones as it is.
-    struct Caseless {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const;
-    };
     struct Value {
         std::string name;
         std::uint32_t type = platform::kRegNone;
@@ -119,8 +114,8 @@ private:
     };
     struct Key {
         std::string name;
-        std::map<std::string, std::shared_ptr<Key>, Caseless> subkeys;  // by upper-cased name
-        std::map<std::string, Value, Caseless> values;                  // by upper-cased name
+        std::map<std::string, std::shared_ptr<Key>, CaselessLess> subkeys;  // by upper-cased name
+        std::map<std::string, Value, CaselessLess> values;                  // by upper-cased name
         bool denyFullAccess = false;
         bool deleted = false;
         bool predefined = false;
