@@ -114,8 +114,9 @@ private:
     };
     struct Key {
         std::string name;
-        std::map<std::string, std::shared_ptr<Key>, CaselessLess> subkeys;  // by upper-cased name
-        std::map<std::string, Value, CaselessLess> values;                  // by upper-cased name
+        // Subkeys and values by upper-cased name, found in any case.
+        std::map<std::string, std::shared_ptr<Key>, CaselessLess> subkeys;
+        std::map<std::string, Value, CaselessLess> values;
         bool denyFullAccess = false;
         bool deleted = false;
         bool predefined = false;
