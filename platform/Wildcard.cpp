@@ -1,6 +1,7 @@
 #include "platform/Wildcard.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 namespace platform {
@@ -16,49 +17,50 @@ enum class Kind {
     DosDot,   // `.` before a wildcard or at the end: a dot, or the end of the name
 };
 
-struct Token {
-    Kind kind;
-    char c;
-};
-
-std::vector<Token> translate(const std::string& pattern) {
-    std::vector<Token> tokens;
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const char c = pattern[i];
-        const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
-        if (c == '?')
-            tokens.push_back({Kind::DosQm, c});
-        else if (c == '*')
-            tokens.push_back({next == '.' ? Kind::DosStar : Kind::Star, c});
-        else if (c == '.' && (next == '?' || next == '*' || next == '\0'))
-            tokens.push_back({Kind::DosDot, c});
-        else
-            tokens.push_back({Kind::Literal, c});
-    }
-    return tokens;
+// The kind of pattern[i]; it depends on the character after it too.
+Kind kindAt(std::string_view pattern, std::size_t i) {
+    const char c = pattern[i];
+    const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
+    if (c == '?') return Kind::DosQm;
+    if (c == '*') return next == '.' ? Kind::DosStar : Kind::Star;
+    if (c == '.' && (next == '?' || next == '*' || next == '\0')) return Kind::DosDot;
+    return Kind::Literal;
 }
+
+// Names up to this length are matched without taking memory from the heap.
+constexpr std::size_t kShortName = 260;
 
 }  // namespace
 
-bool hasWildcards(const std::string& text) { return text.find_first_of("*?") != std::string::npos; }
+bool hasWildcards(std::string_view text) { return text.find_first_of("*?") != text.npos; }
 
-bool wildcardMatch(const std::string& pattern, const std::string& name) {
-    const std::vector<Token> tokens = translate(pattern);
+bool wildcardMatch(std::string_view pattern, std::string_view name) {
     const std::size_t n = name.size();
     const std::size_t lastDot = name.rfind('.');
-    const std::size_t dosStarEnd = lastDot == std::string::npos ? n : lastDot;
+    const std::size_t dosStarEnd = lastDot == name.npos ? n : lastDot;
 
-    // at[k]: the tokens so far can end just before name position k. One pass
-    // per token keeps the cost at tokens × name length, whatever the stars.
-    std::vector<char> at(n + 1, 0), next(n + 1, 0);
+    // at[k]: the pattern so far can end just before name position k. One pass
+    // per pattern character keeps the cost at pattern × name length, whatever
+    // the stars.
+    std::array<char, kShortName + 1> atShort{}, nextShort{};
+    std::vector<char> atLong, nextLong;
+    char* at = atShort.data();
+    char* next = nextShort.data();
+    if (n > kShortName) {
+        atLong.assign(n + 1, 0);
+        nextLong.assign(n + 1, 0);
+        at = atLong.data();
+        next = nextLong.data();
+    }
     at[0] = 1;
-    for (const Token& token : tokens) {
-        std::fill(next.begin(), next.end(), 0);
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const Kind kind = kindAt(pattern, i);
+        std::fill(next, next + n + 1, 0);
         for (std::size_t k = 0; k <= n; ++k) {
             if (!at[k]) continue;
-            switch (token.kind) {
+            switch (kind) {
                 case Kind::Literal:
-                    if (k < n && name[k] == token.c) next[k + 1] = 1;
+                    if (k < n && name[k] == pattern[i]) next[k + 1] = 1;
                     break;
                 case Kind::Star:
                     for (std::size_t j = k; j <= n; ++j) next[j] = 1;
@@ -81,7 +83,7 @@ bool wildcardMatch(const std::string& pattern, const std::string& name) {
                     break;
             }
         }
-        at.swap(next);
+        std::swap(at, next);
     }
     return at[n] != 0;
 }

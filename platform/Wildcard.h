@@ -5,15 +5,15 @@
 // aliases), and the in-memory file system of the tests with it too.
 #pragma once
 
-#include <string>
+#include <string_view>
 
 namespace platform {
 
 // Whether `text` holds `*` or `?`.
-bool hasWildcards(const std::string& text);
+bool hasWildcards(std::string_view text);
 
 // Whether `name` matches `pattern`. Both must already be in one letter case:
 // the comparison of the other characters is exact.
-bool wildcardMatch(const std::string& pattern, const std::string& name);
+bool wildcardMatch(std::string_view pattern, std::string_view name);
 
 }  // namespace platform

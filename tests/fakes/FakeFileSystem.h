@@ -44,9 +44,11 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "tests/fakes/FakeText.h"
 #include "tests/fakes/OperationLog.h"
 
 namespace fakes {
@@ -150,8 +152,8 @@ public:
     void useLog(OperationLog& log) { log_ = &log; }
 
 private:
+    // What is at a path; the path itself is the entry's key in `entries_`.
     struct Entry {
-        std::string path;  // full path, stored spelling
         bool folder = false;
         std::string data;
         std::uint32_t attributes = 0;
@@ -163,18 +165,20 @@ private:
         std::string shortName;   // upper-cased 8.3 alias, or empty
         int holds = 0;           // handles open for holding
     };
+    // Every folder and file by its full path in stored spelling, ordered and
+    // found with case ignored.
+    using Entries = std::map<std::string, Entry, CaselessLess>;
 
     struct OpenEntry {
-        std::string key;
+        std::string path;
         platform::OpenFor purpose;
         bool deletePending = false;
     };
 
-    // A folded path: `key` is the upper-cased full path (the map key), `path`
-    // the same in the caller's spelling.
+    // A folded path: the full path, in the stored spelling as far as it
+    // exists and in the caller's beyond.
     struct Folded {
         platform::Status error = 0;
-        std::string key;
         std::string path;
         bool trailingSeparator = false;
         bool wildcard = false;  // the last component holds * or ?
@@ -188,28 +192,43 @@ private:
     void resolve(Folded& f, bool followLast, int depth = 0) const;
     std::uint32_t reportedAttributes(const Entry& e) const;
     Folded foldOrThrow(const std::string& path) const;
-    static std::string parentKey(const std::string& key);
-    bool isRoot(const std::string& key) const;
-    Entry* find(const std::string& key);
-    const Entry* find(const std::string& key) const;
+    // The folder part of a full path (a view into it); a root is its own.
+    static std::string_view parentPath(std::string_view path);
+    static bool isRoot(std::string_view path) { return path.size() == 3; }
+    // Where the names of a folder's entries begin in their paths.
+    static std::size_t namesStart(std::string_view folder) {
+        return isRoot(folder) ? 3 : folder.size() + 1;
+    }
+    // Whether `path` lies inside `folder`, at any depth, or directly in it.
+    // The paths inside a folder follow its own in `entries_`, among those
+    // that merely begin like it ("C:\A B" after "C:\A").
+    static bool inside(std::string_view path, std::string_view folder) {
+        return path.size() > namesStart(folder) && startsWithText(path, folder) &&
+               (isRoot(folder) || path[folder.size()] == '\\');
+    }
+    static bool directlyIn(std::string_view path, std::string_view folder) {
+        return inside(path, folder) && path.find('\\', namesStart(folder)) == path.npos;
+    }
+    Entry* find(std::string_view path);
+    const Entry* find(std::string_view path) const;
     platform::Status checkParent(const Folded& f) const;
-    bool folderWritable(const std::string& key) const;
-    bool hasChildren(const std::string& key) const;
-    // Files (and, when asked, folders) directly in `folderKey` whose name
-    // matches `pattern`, in listing order.
-    std::vector<const Entry*> matches(const std::string& folderKey, const std::string& pattern,
-                                      bool withFolders) const;
-    platform::Status listing(const std::string& pattern, bool withFolders,
-                             const std::function<void(const Entry&)>& visit) const;
-    platform::Status deleteOne(const std::string& key);
-    platform::Status logged(const std::string& what, platform::Status status);
-    void addParents(const std::string& key, const std::string& path);
+    bool folderWritable(std::string_view path) const;
+    bool hasChildren(std::string_view folder) const;
+    // Calls `visit` with the name and entry of each file (and, when asked,
+    // folder) that `pattern` matches, in listing order, up to a listing
+    // failure.
+    template <typename Visit>
+    platform::Status listing(const std::string& pattern, bool withFolders, Visit visit) const;
+    platform::Status deleteOne(std::string_view path);
+    // Logs "<call> <subject> -> <status>" and gives the status back.
+    platform::Status logged(std::string_view call, std::string_view subject,
+                            platform::Status status);
+    void addParents(std::string_view path);
 
     OperationLog ownLog_;
     OperationLog* log_;
-    std::map<std::string, Entry> entries_;
+    Entries entries_;
     std::set<char> notReadyDrives_;
-    std::string currentKey_ = "C:\\";
     std::string currentPath_ = "C:\\";
     bool restartSchedulingAllowed_ = true;
     std::vector<std::string> deleted_;
@@ -229,7 +248,7 @@ public:
     void setLinkCount(const std::string& path, std::uint32_t links);
 
 private:
-    std::map<std::string, std::uint32_t> linkCounts_;
+    std::map<std::string, std::uint32_t, CaselessLess> linkCounts_;
 };
 
 }  // namespace fakes

@@ -14,68 +14,51 @@ namespace {
 
 constexpr int kMaxLinkDepth = 8;
 
-std::vector<std::string> components(const std::string& pathAfterRoot) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start < pathAfterRoot.size()) {
-        std::size_t end = pathAfterRoot.find('\\', start);
-        if (end == std::string::npos) end = pathAfterRoot.size();
-        if (end > start) parts.push_back(pathAfterRoot.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
-}
-
-std::string joined(const std::string& folder, const std::string& name) {
-    return folder.size() == 3 ? folder + name : folder + "\\" + name;
-}
-
 }  // namespace
 
 // Walks the folded path one name at a time from its drive root, so that a
 // short alias or a link anywhere on the way is taken as Windows takes it. A
 // name that isn't there is kept as written: the calls report it missing.
 void FakeFileSystem::resolve(Folded& f, bool followLast, int depth) const {
-    if (aliases_ == 0 || f.key.size() < 3) return;
-    const std::vector<std::string> keys = components(f.key.substr(3));
-    const std::vector<std::string> names = components(f.path.substr(3));
-    std::string key = f.key.substr(0, 3);
+    if (aliases_ == 0 || f.path.size() < 3) return;
     std::string path = f.path.substr(0, 3);
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        std::string candidate = joined(key, keys[i]);
-        const Entry* e = find(candidate);
-        if (e == nullptr) {
-            const std::string prefix = joined(key, "");
-            for (auto it = entries_.lower_bound(prefix);
-                 it != entries_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
-                if (it->second.shortName == keys[i] &&
-                    it->first.find('\\', prefix.size()) == std::string::npos) {
-                    e = &it->second;
-                    candidate = it->first;
+    std::size_t start = 3;
+    while (start < f.path.size()) {
+        std::size_t end = f.path.find('\\', start);
+        if (end == std::string::npos) end = f.path.size();
+        const std::string_view name = std::string_view(f.path).substr(start, end - start);
+        const bool last = end == f.path.size();
+        start = end + 1;
+        if (name.empty()) continue;
+
+        std::string candidate = path;
+        if (!isRoot(candidate)) candidate += '\\';
+        candidate += name;
+        auto found = entries_.find(candidate);
+        if (found == entries_.end()) {
+            for (auto it = entries_.upper_bound(path);
+                 it != entries_.end() && startsWithText(it->first, path); ++it) {
+                if (directlyIn(it->first, path) && sameText(it->second.shortName, name)) {
+                    found = it;
                     break;
                 }
             }
         }
-        if (e == nullptr) {
-            key = candidate;
-            path = joined(path, names[i]);
+        if (found == entries_.end()) {
+            path = std::move(candidate);
             continue;
         }
-        key = candidate;
-        path = e->path;
-        const bool last = i + 1 == keys.size();
-        if (!e->linkTarget.empty() && (!last || followLast)) {
+        path = found->first;
+        const Entry& e = found->second;
+        if (!e.linkTarget.empty() && (!last || followLast)) {
             if (depth >= kMaxLinkDepth) throw std::runtime_error("fake file system: link loop");
             Folded target;
-            target.key = upperText(e->linkTarget);
-            target.path = e->linkTarget;
+            target.path = e.linkTarget;
             resolve(target, true, depth + 1);
-            key = target.key;
-            path = target.path;
+            path = std::move(target.path);
         }
     }
-    f.key = key;
-    f.path = path;
+    f.path = std::move(path);
 }
 
 std::uint32_t FakeFileSystem::reportedAttributes(const Entry& e) const {
@@ -87,112 +70,104 @@ std::uint32_t FakeFileSystem::reportedAttributes(const Entry& e) const {
 }
 
 Status FakeFileSystem::getAttributes(const std::string& path, std::uint32_t& attributes) {
-    const std::string what = "GetAttributes " + path;
+    const std::string_view call = "GetAttributes";
     const Folded f = fold(path, false, false);
-    if (f.error != 0) return logged(what, f.error);
-    if (notReadyDrives_.count(f.key[0]) != 0) return logged(what, platform::kErrorNotReady);
-    const Entry* e = find(f.key);
+    if (f.error != 0) return logged(call, path, f.error);
+    if (notReadyDrives_.count(f.path[0]) != 0) return logged(call, path, platform::kErrorNotReady);
+    const Entry* e = find(f.path);
     if (e == nullptr) {
-        return logged(what, isRoot(f.key) || checkParent(f) != 0 ? platform::kErrorPathNotFound
-                                                                 : platform::kErrorFileNotFound);
+        return logged(call, path,
+                      isRoot(f.path) || checkParent(f) != 0 ? platform::kErrorPathNotFound
+                                                            : platform::kErrorFileNotFound);
     }
     attributes = reportedAttributes(*e);
-    return logged(what, 0);
-}
-
-Status FakeFileSystem::findEntries(const std::string& pattern,
-                                   std::vector<platform::FoundEntry>& found) {
-    found.clear();
-    return logged(
-        "FindEntries " + pattern, listing(pattern, true, [&](const Entry& e) {
-            found.push_back({e.path.substr(e.path.find_last_of('\\') + 1), reportedAttributes(e)});
-        }));
+    return logged(call, path, 0);
 }
 
 Status FakeFileSystem::openEntry(const std::string& path, platform::OpenFor purpose,
                                  FileHandle& handle) {
-    const std::string what = "OpenEntry " + path;
+    const std::string_view call = "OpenEntry";
     handle = platform::kNoFile;
-    const Folded f = fold(path, false, false);
-    if (f.error != 0) return logged(what, f.error);
-    if (const Status s = isRoot(f.key) ? 0 : checkParent(f); s != 0) return logged(what, s);
-    Entry* e = find(f.key);
-    if (e == nullptr) return logged(what, platform::kErrorFileNotFound);
-    if (f.trailingSeparator && !e->folder) return logged(what, platform::kErrorInvalidName);
+    Folded f = fold(path, false, false);
+    if (f.error != 0) return logged(call, path, f.error);
+    if (const Status s = isRoot(f.path) ? 0 : checkParent(f); s != 0) return logged(call, path, s);
+    Entry* e = find(f.path);
+    if (e == nullptr) return logged(call, path, platform::kErrorFileNotFound);
+    if (f.trailingSeparator && !e->folder) return logged(call, path, platform::kErrorInvalidName);
     // An open for attributes alone takes no part in sharing.
     if (e->inUse && purpose != platform::OpenFor::Inspection)
-        return logged(what, platform::kErrorSharingViolation);
+        return logged(call, path, platform::kErrorSharingViolation);
     if (purpose == platform::OpenFor::Deletion && e->holds > 0)
-        return logged(what, platform::kErrorSharingViolation);
+        return logged(call, path, platform::kErrorSharingViolation);
     if (purpose == platform::OpenFor::Holding) ++e->holds;
     handle = nextHandle_++;
-    handles_[handle] = OpenEntry{f.key, purpose};
-    return logged(what, 0);
+    handles_[handle] = OpenEntry{std::move(f.path), purpose};
+    return logged(call, path, 0);
 }
 
 Status FakeFileSystem::describeEntry(FileHandle handle, std::string& finalPath,
                                      std::uint32_t& attributes) {
     auto it = handles_.find(handle);
     if (it == handles_.end()) return platform::kErrorInvalidHandle;
-    const Entry* e = find(it->second.key);
-    if (e == nullptr) return platform::kErrorFileNotFound;
-    finalPath = "\\\\?\\" + e->path;
-    attributes = reportedAttributes(*e);
+    const auto found = entries_.find(it->second.path);
+    if (found == entries_.end()) return platform::kErrorFileNotFound;
+    finalPath = "\\\\?\\";
+    finalPath += found->first;
+    attributes = reportedAttributes(found->second);
     return 0;
 }
 
 Status FakeFileSystem::deleteEntry(FileHandle handle) {
     auto it = handles_.find(handle);
     if (it == handles_.end()) return platform::kErrorInvalidHandle;
-    const std::string& key = it->second.key;
-    const Entry* e = find(key);
-    if (e == nullptr) return logged("DeleteEntry " + key, platform::kErrorFileNotFound);
-    const std::string what = "DeleteEntry " + e->path;
+    const std::string_view call = "DeleteEntry";
+    const auto found = entries_.find(it->second.path);
+    if (found == entries_.end()) return logged(call, it->second.path, platform::kErrorFileNotFound);
+    const std::string& path = found->first;  // the stored spelling
+    const Entry& e = found->second;
     if (it->second.purpose != platform::OpenFor::Deletion)
-        return logged(what, platform::kErrorAccessDenied);
-    if (isRoot(key) || e->runningProgram || (e->attributes & kAttrReadOnly) != 0 ||
-        !folderWritable(parentKey(key)))
-        return logged(what, platform::kErrorAccessDenied);
+        return logged(call, path, platform::kErrorAccessDenied);
+    if (isRoot(path) || e.runningProgram || (e.attributes & kAttrReadOnly) != 0 ||
+        !folderWritable(parentPath(path)))
+        return logged(call, path, platform::kErrorAccessDenied);
     // A folder that is some program's current folder is in use.
-    const bool holdsCurrent =
-        currentKey_ == key || currentKey_.compare(0, key.size() + 1, key + "\\") == 0;
-    if (e->folder && holdsCurrent) return logged(what, platform::kErrorSharingViolation);
-    if (e->folder && e->linkTarget.empty() && hasChildren(key))
-        return logged(what, platform::kErrorDirNotEmpty);
+    const bool holdsCurrent = sameText(currentPath_, path) || inside(currentPath_, path);
+    if (e.folder && holdsCurrent) return logged(call, path, platform::kErrorSharingViolation);
+    if (e.folder && e.linkTarget.empty() && hasChildren(path))
+        return logged(call, path, platform::kErrorDirNotEmpty);
     it->second.deletePending = true;
-    return logged(what, 0);
+    return logged(call, path, 0);
 }
 
 void FakeFileSystem::closeEntry(FileHandle handle) {
     auto it = handles_.find(handle);
     if (it == handles_.end()) return;
-    const OpenEntry opened = it->second;
+    const OpenEntry opened = std::move(it->second);
     handles_.erase(it);
-    Entry* e = find(opened.key);
-    if (e == nullptr) return;
-    if (opened.purpose == platform::OpenFor::Holding) --e->holds;
+    const auto found = entries_.find(opened.path);
+    if (found == entries_.end()) return;
+    if (opened.purpose == platform::OpenFor::Holding) --found->second.holds;
     if (opened.deletePending) {
-        deleted_.push_back(e->path);
-        entries_.erase(opened.key);
+        deleted_.push_back(found->first);
+        entries_.erase(found);
     }
 }
 
 void FakeFileSystem::addFolderLink(const std::string& path, const std::string& target) {
     const Folded link = fold(path, false, false);
     const Folded to = foldOrThrow(target);
-    if (link.error != 0 || isRoot(link.key) || find(link.key) != nullptr)
+    if (link.error != 0 || isRoot(link.path) || find(link.path) != nullptr)
         throw std::invalid_argument("fake file system: no new link at " + path);
-    addParents(parentKey(link.key), parentKey(link.path));
+    addParents(parentPath(link.path));
     Entry entry;
-    entry.path = link.path;
     entry.folder = true;
     entry.linkTarget = to.path;
-    entries_[link.key] = entry;
+    entries_.emplace(link.path, std::move(entry));
     ++aliases_;
 }
 
 void FakeFileSystem::setShortName(const std::string& path, const std::string& shortName) {
-    Entry* e = find(foldOrThrow(path).key);
+    Entry* e = find(foldOrThrow(path).path);
     if (e == nullptr) throw std::invalid_argument("fake file system: nothing at " + path);
     e->shortName = upperText(shortName);
     ++aliases_;

@@ -2,7 +2,6 @@
 // reaches the file system, and finds what a folded path names.
 #include <stdexcept>
 
-#include "platform/Wildcard.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeText.h"
 
@@ -12,7 +11,7 @@ using platform::Status;
 
 namespace {
 
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
 bool invalidNameChar(char c) {
     const auto u = static_cast<unsigned char>(c);
@@ -21,69 +20,61 @@ bool invalidNameChar(char c) {
 
 }  // namespace
 
+// The folded path is built in place, one name at a time, from views of the
+// caller's text: a ".." cuts the last name off again. Only the results take
+// memory, which keeps the many calls of a run cheap.
 FakeFileSystem::Folded FakeFileSystem::fold(const std::string& path, bool allowPattern,
                                             bool followLast) const {
     Folded f;
-    std::string s = path;
-    for (char& c : s) {
-        if (c == '/') c = '\\';
-    }
-    if (s.empty()) {
+    if (path.empty()) {
         f.error = platform::kErrorPathNotFound;
         return f;
     }
-    if (s.size() >= 2 && s[0] == '\\' && s[1] == '\\') {
+    if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
         f.error = kErrorBadNetPath;
         return f;
     }
 
-    std::vector<std::string> comps;
-    char drive = currentKey_[0];
-    std::string rest;
-    auto startFromCurrent = [&] {
-        std::string cur = currentPath_.substr(3);
-        std::size_t start = 0;
-        while (start < cur.size()) {
-            std::size_t end = cur.find('\\', start);
-            if (end == std::string::npos) end = cur.size();
-            comps.push_back(cur.substr(start, end - start));
-            start = end + 1;
-        }
-    };
-    const bool hasDrive = s.size() >= 2 && s[1] == ':' &&
-                          ((s[0] >= 'a' && s[0] <= 'z') || (s[0] >= 'A' && s[0] <= 'Z'));
+    char drive = currentPath_[0];
+    std::string_view rest = path;
+    bool fromCurrent = false;
+    const bool hasDrive =
+        path.size() >= 2 && path[1] == ':' &&
+        ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
     if (hasDrive) {
-        drive = upper(s[0]);
-        rest = s.substr(2);
-        if ((rest.empty() || rest[0] != '\\') && drive == currentKey_[0]) startFromCurrent();
+        drive = upperChar(path[0]);
+        rest.remove_prefix(2);
+        fromCurrent = (rest.empty() || !isSeparator(rest[0])) && drive == currentPath_[0];
     } else {
-        rest = s;
-        if (rest[0] != '\\') startFromCurrent();
+        fromCurrent = !isSeparator(rest[0]);
     }
+    f.trailingSeparator = !rest.empty() && isSeparator(rest.back());
 
-    std::vector<std::string> parts;
-    {
-        std::size_t start = 0;
-        while (start <= rest.size()) {
-            std::size_t end = rest.find('\\', start);
-            if (end == std::string::npos) end = rest.size();
-            if (end > start) parts.push_back(rest.substr(start, end - start));
-            start = end + 1;
-        }
-    }
-    f.trailingSeparator = !rest.empty() && rest.back() == '\\';
+    std::string& folded = f.path;
+    folded.reserve(currentPath_.size() + rest.size() + 1);
+    folded += drive;
+    folded += ":\\";
+    if (fromCurrent) folded.append(currentPath_, 3);
+    const auto hasNames = [&] { return folded.size() > 3; };
 
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        std::string part = parts[i];
-        const bool last = i + 1 == parts.size();
-        const bool wild = part.find_first_of("*?") != std::string::npos;
+    std::size_t start = 0;
+    while (true) {
+        while (start < rest.size() && isSeparator(rest[start])) ++start;
+        if (start == rest.size()) break;
+        std::size_t end = start;
+        while (end < rest.size() && !isSeparator(rest[end])) ++end;
+        std::string_view part = rest.substr(start, end - start);
+        start = end;
+        while (end < rest.size() && isSeparator(rest[end])) ++end;
+        const bool last = end == rest.size();
+
         for (char c : part) {
             if (invalidNameChar(c)) {
                 f.error = platform::kErrorInvalidName;
                 return f;
             }
         }
-        if (wild) {
+        if (part.find_first_of("*?") != part.npos) {
             if (!allowPattern || !last || f.trailingSeparator) {
                 f.error = platform::kErrorInvalidName;
                 return f;
@@ -91,42 +82,39 @@ FakeFileSystem::Folded FakeFileSystem::fold(const std::string& path, bool allowP
             f.wildcard = true;
             // Blanks at the end of a pattern go, as from any last name;
             // final dots stay, for "*." takes the names without a dot.
-            while (!part.empty() && part.back() == ' ') part.pop_back();
+            while (!part.empty() && part.back() == ' ') part.remove_suffix(1);
             f.lastName = part;
             continue;  // the pattern is not part of the folder path
         }
         if (part == ".") continue;
         if (part == "..") {
-            if (!comps.empty()) comps.pop_back();
+            if (hasNames()) {
+                const std::size_t cut = folded.rfind('\\');
+                folded.resize(cut == 2 ? 3 : cut);
+            }
             continue;
         }
         // A name loses one final dot; the last name, unless a separator
         // follows it, loses every final dot and blank.
         if (part.size() >= 2 && part.back() == '.' && part[part.size() - 2] != '.') {
-            part.pop_back();
+            part.remove_suffix(1);
         }
         if (last && !f.trailingSeparator) {
-            while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
+            while (!part.empty() && (part.back() == '.' || part.back() == ' ')) {
+                part.remove_suffix(1);
+            }
         }
         if (part.empty()) continue;
-        comps.push_back(part);
+        if (hasNames()) folded += '\\';
+        folded += part;
     }
 
-    f.path = std::string(1, drive) + ":\\";
-    for (std::size_t i = 0; i < comps.size(); ++i) {
-        if (i > 0) f.path += '\\';
-        f.path += comps[i];
+    if (!f.wildcard) {
+        f.lastName = hasNames() ? folded.substr(folded.rfind('\\') + 1) : std::string();
+        if (!hasNames()) f.trailingSeparator = false;
     }
-    if (f.wildcard) {
-        // `path` and `key` name the folder the pattern is matched in.
-        f.key = upperText(f.path);
-        resolve(f, true);
-        return f;
-    }
-    f.lastName = comps.empty() ? std::string() : comps.back();
-    if (comps.empty()) f.trailingSeparator = false;
-    f.key = upperText(f.path);
-    resolve(f, followLast);
+    // With a pattern, `path` names the folder it is matched in.
+    resolve(f, f.wildcard || followLast);
     return f;
 }
 
@@ -136,67 +124,47 @@ FakeFileSystem::Folded FakeFileSystem::foldOrThrow(const std::string& path) cons
     return f;
 }
 
-std::string FakeFileSystem::parentKey(const std::string& key) {
-    const auto pos = key.find_last_of('\\');
-    if (pos == std::string::npos || key.size() <= 3) return key;
-    return pos == 2 ? key.substr(0, 3) : key.substr(0, pos);
+std::string_view FakeFileSystem::parentPath(std::string_view path) {
+    const auto pos = path.find_last_of('\\');
+    if (pos == path.npos || path.size() <= 3) return path;
+    return path.substr(0, pos == 2 ? 3 : pos);
 }
 
-bool FakeFileSystem::isRoot(const std::string& key) const { return key.size() == 3; }
-
-FakeFileSystem::Entry* FakeFileSystem::find(const std::string& key) {
-    auto it = entries_.find(key);
+FakeFileSystem::Entry* FakeFileSystem::find(std::string_view path) {
+    auto it = entries_.find(path);
     return it == entries_.end() ? nullptr : &it->second;
 }
 
-const FakeFileSystem::Entry* FakeFileSystem::find(const std::string& key) const {
-    auto it = entries_.find(key);
+const FakeFileSystem::Entry* FakeFileSystem::find(std::string_view path) const {
+    auto it = entries_.find(path);
     return it == entries_.end() ? nullptr : &it->second;
 }
 
 // Whether the folder that holds f's last component can be reached.
 Status FakeFileSystem::checkParent(const Folded& f) const {
-    if (notReadyDrives_.count(f.key[0]) != 0) return platform::kErrorNotReady;
-    const std::string root = f.key.substr(0, 3);
-    if (find(root) == nullptr) return platform::kErrorPathNotFound;
-    const std::string folder = f.wildcard ? f.key : parentKey(f.key);
-    const Entry* e = find(folder);
+    const std::string_view path = f.path;
+    if (notReadyDrives_.count(path[0]) != 0) return platform::kErrorNotReady;
+    if (find(path.substr(0, 3)) == nullptr) return platform::kErrorPathNotFound;
+    const Entry* e = find(f.wildcard ? path : parentPath(path));
     if (e == nullptr || !e->folder) return platform::kErrorPathNotFound;
     return 0;
 }
 
-bool FakeFileSystem::folderWritable(const std::string& key) const {
-    std::string k = key;
+bool FakeFileSystem::folderWritable(std::string_view path) const {
     while (true) {
-        const Entry* e = find(k);
+        const Entry* e = find(path);
         if (e != nullptr && e->notWritable) return false;
-        if (isRoot(k)) return true;
-        k = parentKey(k);
+        if (isRoot(path)) return true;
+        path = parentPath(path);
     }
 }
 
-bool FakeFileSystem::hasChildren(const std::string& key) const {
-    const std::string prefix = isRoot(key) ? key : key + "\\";
-    auto it = entries_.upper_bound(prefix);  // past a root's own entry
-    return it != entries_.end() && it->first.compare(0, prefix.size(), prefix) == 0;
-}
-
-std::vector<const FakeFileSystem::Entry*> FakeFileSystem::matches(const std::string& folderKey,
-                                                                  const std::string& pattern,
-                                                                  bool withFolders) const {
-    std::vector<const Entry*> found;
-    const std::string prefix = isRoot(folderKey) ? folderKey : folderKey + "\\";
-    for (auto it = entries_.lower_bound(prefix);
-         it != entries_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
-        if (it->first.size() == prefix.size()) continue;
-        if (it->first.find('\\', prefix.size()) != std::string::npos) continue;
-        if (it->second.folder && !withFolders) continue;
-        if (platform::wildcardMatch(upperText(pattern),
-                                    upperText(it->second.path.substr(prefix.size())))) {
-            found.push_back(&it->second);
-        }
+bool FakeFileSystem::hasChildren(std::string_view folder) const {
+    for (auto it = entries_.upper_bound(folder);
+         it != entries_.end() && startsWithText(it->first, folder); ++it) {
+        if (inside(it->first, folder)) return true;
     }
-    return found;
+    return false;
 }
 
 }  // namespace fakes

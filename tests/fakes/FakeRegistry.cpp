@@ -13,10 +13,27 @@ using platform::Status;
 
 namespace {
 
-std::string joinPath(const std::string& base, const std::string& subKey) {
-    std::string sub = subKey;
-    if (!sub.empty() && sub.back() == '\\') sub.pop_back();
-    return sub.empty() ? base : base + "\\" + sub;
+std::string joinPath(std::string_view base, std::string_view subKey) {
+    if (!subKey.empty() && subKey.back() == '\\') subKey.remove_suffix(1);
+    std::string path;
+    path.reserve(base.size() + 1 + subKey.size());
+    path += base;
+    if (!subKey.empty()) {
+        path += '\\';
+        path += subKey;
+    }
+    return path;
+}
+
+// Takes the next name off the front of a key path into `name`; doubled
+// separators count as one and a trailing one is ignored. False when no name
+// is left.
+bool nextName(std::string_view& rest, std::string_view& name) {
+    while (!rest.empty() && rest.front() == '\\') rest.remove_prefix(1);
+    if (rest.empty()) return false;
+    name = rest.substr(0, rest.find('\\'));
+    rest.remove_prefix(name.size());
+    return true;
 }
 
 }  // namespace
@@ -24,6 +41,23 @@ std::string joinPath(const std::string& base, const std::string& subKey) {
 FakeRegistry::FakeRegistry() : log_(&ownLog_) { addRoots(); }
 
 FakeRegistry::FakeRegistry(OperationLog& log) : log_(&log) { addRoots(); }
+
+FakeRegistry::FakeRegistry(const FakeRegistry& other)
+    : ownLog_(other.ownLog_), log_(other.log_ == &other.ownLog_ ? &ownLog_ : other.log_) {
+    copyFrom(other);
+}
+
+FakeRegistry& FakeRegistry::operator=(const FakeRegistry& other) {
+    if (this != &other) {
+        roots_.clear();
+        handles_.clear();
+        pending_.clear();
+        copyFrom(other);
+    }
+    return *this;
+}
+
+FakeRegistry::~FakeRegistry() = default;
 
 void FakeRegistry::addRoots() {
     for (HKey root :
@@ -35,22 +69,51 @@ void FakeRegistry::addRoots() {
     }
 }
 
-FakeRegistry::~FakeRegistry() = default;
+void FakeRegistry::copyFrom(const FakeRegistry& other) {
+    // Open handles and pending changes hold keys of the other tree; they take
+    // the copies of those keys, which are looked up only when there are any.
+    Copies copies;
+    Copies* record = other.handles_.empty() && other.pending_.empty() ? nullptr : &copies;
+    for (const auto& [root, h] : other.roots_)
+        roots_[root] = Handle{copyTree(*h.key, nullptr, record), h.path, h.access};
+    const auto copyOf = [&](const std::shared_ptr<Key>& key) {
+        if (auto it = copies.find(key.get()); it != copies.end()) return it->second;
+        // A key deleted through a handle is no longer in the tree.
+        const auto parent = copies.find(key->parent.lock().get());
+        return copyTree(*key, parent == copies.end() ? nullptr : parent->second, &copies);
+    };
+    for (const auto& [opened, h] : other.handles_)
+        handles_[opened] = Handle{copyOf(h.key), h.path, h.access};
+    for (const auto& change : other.pending_)
+        pending_.push_back(PendingChange{copyOf(change.key), change.valueName, change.value});
+    nextHandle_ = other.nextHandle_;
+}
 
-bool FakeRegistry::splitPath(const std::string& path, std::vector<std::string>& names) {
-    names.clear();
-    if (path.empty()) return true;
-    if (path[0] == '\\') return false;
-    std::string p = path;
-    if (p.back() == '\\') p.pop_back();
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t end = p.find('\\', start);
-        const std::string name = p.substr(start, end == std::string::npos ? end : end - start);
-        if (!name.empty()) names.push_back(name);
-        if (end == std::string::npos) return true;
-        start = end + 1;
+std::shared_ptr<FakeRegistry::Key> FakeRegistry::copyTree(const Key& key,
+                                                          const std::shared_ptr<Key>& parent,
+                                                          Copies* copies) {
+    auto copy = std::make_shared<Key>();
+    copy->name = key.name;
+    copy->values = key.values;
+    copy->denyFullAccess = key.denyFullAccess;
+    copy->deleted = key.deleted;
+    copy->predefined = key.predefined;
+    copy->parent = parent;
+    for (const auto& [upperName, sub] : key.subkeys)
+        copy->subkeys.emplace_hint(copy->subkeys.end(), upperName, copyTree(*sub, copy, copies));
+    if (copies != nullptr) copies->emplace(&key, copy);
+    return copy;
+}
+
+std::shared_ptr<FakeRegistry::Key> FakeRegistry::walk(std::shared_ptr<Key> from,
+                                                      std::string_view path) {
+    std::string_view name;
+    while (nextName(path, name)) {
+        auto it = from->subkeys.find(name);
+        if (it == from->subkeys.end()) return nullptr;
+        from = it->second;
     }
+    return from;
 }
 
 const FakeRegistry::Handle* FakeRegistry::handle(HKey key) const {
@@ -66,6 +129,11 @@ std::string FakeRegistry::describe(HKey key) const {
     return text;
 }
 
+std::string FakeRegistry::callText(const char* call, HKey key, const std::string& subKey) const {
+    if (!log_->recording()) return {};
+    return call + (" " + joinPath(describe(key), subKey));
+}
+
 Status FakeRegistry::logged(const std::string& what, Status status) {
     log_->addResult(what, status);
     return status;
@@ -78,29 +146,24 @@ std::shared_ptr<FakeRegistry::Key> FakeRegistry::rootKey(HKey root) const {
 }
 
 std::shared_ptr<FakeRegistry::Key> FakeRegistry::findKey(HKey root, const std::string& path) const {
-    std::vector<std::string> names;
-    if (!splitPath(path, names)) throw std::invalid_argument("fake registry: bad key path " + path);
-    std::shared_ptr<Key> key = rootKey(root);
-    for (const auto& name : names) {
-        auto it = key->subkeys.find(upperText(name));
-        if (it == key->subkeys.end()) return nullptr;
-        key = it->second;
-    }
-    return key;
+    if (!validPath(path)) throw std::invalid_argument("fake registry: bad key path " + path);
+    return walk(rootKey(root), path);
 }
 
 std::shared_ptr<FakeRegistry::Key> FakeRegistry::makeKey(HKey root, const std::string& path) {
-    std::vector<std::string> names;
-    if (!splitPath(path, names)) throw std::invalid_argument("fake registry: bad key path " + path);
+    if (!validPath(path)) throw std::invalid_argument("fake registry: bad key path " + path);
     std::shared_ptr<Key> key = rootKey(root);
-    for (const auto& name : names) {
-        auto& slot = key->subkeys[upperText(name)];
-        if (!slot) {
-            slot = std::make_shared<Key>();
-            slot->name = name;
-            slot->parent = key;
+    std::string_view rest = path;
+    std::string_view name;
+    while (nextName(rest, name)) {
+        auto it = key->subkeys.find(name);
+        if (it == key->subkeys.end()) {
+            auto made = std::make_shared<Key>();
+            made->name = name;
+            made->parent = key;
+            it = key->subkeys.emplace(upperText(std::string(name)), std::move(made)).first;
         }
-        key = slot;
+        key = it->second;
     }
     return key;
 }
@@ -109,18 +172,13 @@ std::shared_ptr<FakeRegistry::Key> FakeRegistry::makeKey(HKey root, const std::s
 
 Status FakeRegistry::openKey(HKey root, const std::string& subKey, std::uint32_t /*options*/,
                              std::uint32_t access, HKey& result) {
-    const std::string what = "RegOpenKeyEx " + joinPath(describe(root), subKey);
+    const std::string what = callText("RegOpenKeyEx", root, subKey);
     const Handle* from = handle(root);
     if (from == nullptr) return logged(what, platform::kErrorInvalidHandle);
     if (from->key->deleted) return logged(what, kErrorKeyDeleted);
-    std::vector<std::string> names;
-    if (!splitPath(subKey, names)) return logged(what, kErrorBadPathname);
-    std::shared_ptr<Key> key = from->key;
-    for (const auto& name : names) {
-        auto it = key->subkeys.find(upperText(name));
-        if (it == key->subkeys.end()) return logged(what, platform::kErrorFileNotFound);
-        key = it->second;
-    }
+    if (!validPath(subKey)) return logged(what, kErrorBadPathname);
+    const std::shared_ptr<Key> key = walk(from->key, subKey);
+    if (key == nullptr) return logged(what, platform::kErrorFileNotFound);
     if (key->denyFullAccess && (access & ~kKeyRead) != 0) {
         return logged(what, platform::kErrorAccessDenied);
     }
@@ -133,14 +191,14 @@ Status FakeRegistry::openKey(HKey root, const std::string& subKey, std::uint32_t
 
 Status FakeRegistry::queryValue(HKey key, const std::string& valueName, std::uint32_t* type,
                                 std::uint8_t* data, std::uint32_t* size) {
-    const std::string what = "RegQueryValueEx " + describe(key) + " \"" + valueName + "\"";
+    std::string what;
+    if (log_->recording()) what = "RegQueryValueEx " + describe(key) + " \"" + valueName + "\"";
     // The arguments are checked before the key is looked at.
     if (data != nullptr && size == nullptr) return logged(what, platform::kErrorInvalidParameter);
     const Handle* h = handle(key);
     if (h == nullptr) return logged(what, platform::kErrorInvalidHandle);
     if (h->key->deleted) return logged(what, kErrorKeyDeleted);
-    const std::string upperName = upperText(valueName);
-    auto it = h->key->values.find(upperName);
+    auto it = h->key->values.find(valueName);
     if (it == h->key->values.end()) return logged(what, platform::kErrorFileNotFound);
     const Value& v = it->second;
     const auto needed = static_cast<std::uint32_t>(v.bytes.size());
@@ -150,7 +208,7 @@ Status FakeRegistry::queryValue(HKey key, const std::string& valueName, std::uin
         // A change waiting for this value happens now, between the caller's
         // size query and its data query.
         for (auto p = pending_.begin(); p != pending_.end(); ++p) {
-            if (p->key == h->key && p->valueName == upperName) {
+            if (p->key == h->key && sameText(p->valueName, valueName)) {
                 it->second.type = p->value.type;
                 it->second.bytes = p->value.bytes;
                 pending_.erase(p);
@@ -169,33 +227,30 @@ Status FakeRegistry::queryValue(HKey key, const std::string& valueName, std::uin
 }
 
 Status FakeRegistry::deleteKey(HKey key, const std::string& subKey) {
-    const std::string what = "RegDeleteKey " + joinPath(describe(key), subKey);
+    const std::string what = callText("RegDeleteKey", key, subKey);
     const Handle* h = handle(key);
     if (h == nullptr) return logged(what, platform::kErrorInvalidHandle);
     if (h->key->deleted) return logged(what, kErrorKeyDeleted);
-    std::vector<std::string> names;
-    if (!splitPath(subKey, names)) return logged(what, kErrorBadPathname);
-    std::shared_ptr<Key> target = h->key;
-    for (const auto& name : names) {
-        auto it = target->subkeys.find(upperText(name));
-        if (it == target->subkeys.end()) return logged(what, platform::kErrorFileNotFound);
-        target = it->second;
-    }
+    if (!validPath(subKey)) return logged(what, kErrorBadPathname);
+    const std::shared_ptr<Key> target = walk(h->key, subKey);
+    if (target == nullptr) return logged(what, platform::kErrorFileNotFound);
     if (target->predefined) return logged(what, platform::kErrorAccessDenied);
-    if (names.empty() && (h->access & kDeleteAccess) == 0) {
+    // With no name the handle's own key goes, which takes the DELETE right.
+    const bool itself = target == h->key;
+    if (itself && (h->access & kDeleteAccess) == 0) {
         return logged(what, platform::kErrorAccessDenied);
     }
     if (target->denyFullAccess || !target->subkeys.empty()) {
         return logged(what, platform::kErrorAccessDenied);
     }
     std::shared_ptr<Key> parent = target->parent.lock();
-    parent->subkeys.erase(upperText(target->name));
+    parent->subkeys.erase(parent->subkeys.find(target->name));
     target->deleted = true;
     return logged(what, 0);
 }
 
 Status FakeRegistry::closeKey(HKey key) {
-    const std::string what = "RegCloseKey " + describe(key);
+    const std::string what = callText("RegCloseKey", key);
     if (roots_.count(key) != 0) return logged(what, 0);
     if (handles_.erase(key) == 0) return logged(what, platform::kErrorInvalidHandle);
     return logged(what, 0);
@@ -203,7 +258,7 @@ Status FakeRegistry::closeKey(HKey key) {
 
 Status FakeRegistry::subkeyNames(HKey key, std::vector<std::string>& names) {
     names.clear();
-    const std::string what = "RegEnumKeyEx " + describe(key);
+    const std::string what = callText("RegEnumKeyEx", key);
     const Handle* h = handle(key);
     if (h == nullptr) return logged(what, platform::kErrorInvalidHandle);
     if (h->key->deleted) return logged(what, kErrorKeyDeleted);
@@ -217,16 +272,25 @@ void FakeRegistry::addKey(HKey root, const std::string& path) { makeKey(root, pa
 
 void FakeRegistry::setString(HKey root, const std::string& path, const std::string& name,
                              const std::string& text, std::uint32_t type) {
-    setValue(root, path, name, type, text + std::string(1, '\0'));
+    std::string bytes;
+    bytes.reserve(text.size() + 1);
+    bytes += text;
+    bytes += '\0';
+    setValue(root, path, name, type, std::move(bytes));
 }
 
 void FakeRegistry::setValue(HKey root, const std::string& path, const std::string& name,
-                            std::uint32_t type, const std::string& bytes) {
-    makeKey(root, path)->values[upperText(name)] = Value{name, type, bytes};
+                            std::uint32_t type, std::string bytes) {
+    auto& values = makeKey(root, path)->values;
+    auto it = values.find(name);
+    if (it == values.end()) it = values.emplace(upperText(name), Value{}).first;
+    it->second = Value{name, type, std::move(bytes)};
 }
 
 void FakeRegistry::removeValue(HKey root, const std::string& path, const std::string& name) {
-    if (auto key = findKey(root, path)) key->values.erase(upperText(name));
+    if (auto key = findKey(root, path)) {
+        if (auto it = key->values.find(name); it != key->values.end()) key->values.erase(it);
+    }
 }
 
 void FakeRegistry::denyFullAccess(HKey root, const std::string& path, bool deny) {
@@ -241,14 +305,14 @@ bool FakeRegistry::keyExists(HKey root, const std::string& path) const {
 
 bool FakeRegistry::valueExists(HKey root, const std::string& path, const std::string& name) const {
     auto key = findKey(root, path);
-    return key && key->values.count(upperText(name)) != 0;
+    return key && key->values.count(name) != 0;
 }
 
 std::string FakeRegistry::valueBytes(HKey root, const std::string& path,
                                      const std::string& name) const {
     auto key = findKey(root, path);
     if (!key) throw std::invalid_argument("fake registry: no key " + path);
-    auto it = key->values.find(upperText(name));
+    auto it = key->values.find(name);
     if (it == key->values.end()) throw std::invalid_argument("fake registry: no value " + name);
     return it->second.bytes;
 }
@@ -267,17 +331,24 @@ std::vector<HKey> FakeRegistry::openHandles() const {
     return open;
 }
 
+void FakeRegistry::listKeys(const Key& key, std::string& path, std::vector<std::string>& keys) {
+    for (const auto& [upperName, sub] : key.subkeys) {
+        const std::size_t length = path.size();
+        path += '\\';
+        path += sub->name;
+        keys.push_back(path);
+        listKeys(*sub, path, keys);
+        path.resize(length);
+    }
+}
+
 std::vector<std::string> FakeRegistry::allKeys() const {
     std::vector<std::string> keys;
-    std::function<void(const Key&, const std::string&)> walk = [&](const Key& key,
-                                                                   const std::string& path) {
-        for (const auto& [upperName, sub] : key.subkeys) {
-            const std::string subPath = path + "\\" + sub->name;
-            keys.push_back(subPath);
-            walk(*sub, subPath);
-        }
-    };
-    for (const auto& [root, h] : roots_) walk(*h.key, h.path);
+    std::string path;
+    for (const auto& [root, h] : roots_) {
+        path = h.path;
+        listKeys(*h.key, path, keys);
+    }
     return keys;
 }
 

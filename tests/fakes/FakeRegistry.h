@@ -25,16 +25,22 @@
 //   type and size; with a buffer that is too small it gives ERROR_MORE_DATA
 //   (234) and the size needed; a data buffer without a size gives 87 before
 //   anything else is looked at.
+// - A copy has the original's keys, values, open handles and pending
+//   changes, none of them shared: what happens in one leaves the other
+//   alone, so a prepared registry can be copied for each run. A copy made by
+//   construction logs where the original does (into its own log when the
+//   original logs into its own); an assignment keeps the log it had.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Registry.h"
+#include "tests/fakes/FakeText.h"
 #include "tests/fakes/OperationLog.h"
 
 namespace fakes {
@@ -48,6 +54,8 @@ class FakeRegistry : public platform::Registry {
 public:
     FakeRegistry();
     explicit FakeRegistry(OperationLog& log);
+    FakeRegistry(const FakeRegistry& other);
+    FakeRegistry& operator=(const FakeRegistry& other);
     ~FakeRegistry() override;
 
     // ---- platform::Registry (each call adds one line to the log)
@@ -71,7 +79,7 @@ public:
                    const std::string& text, std::uint32_t type = platform::kRegSz);
     // Creates the key as needed and stores exactly `bytes`.
     void setValue(platform::HKey root, const std::string& path, const std::string& name,
-                  std::uint32_t type, const std::string& bytes);
+                  std::uint32_t type, std::string bytes);
     void removeValue(platform::HKey root, const std::string& path, const std::string& name);
     // The key opens for reading only and can't be deleted.
     void denyFullAccess(platform::HKey root, const std::string& path, bool deny = true);
@@ -106,8 +114,9 @@ private:
     };
     struct Key {
         std::string name;
-        std::map<std::string, std::shared_ptr<Key>> subkeys;  // by upper-cased name
-        std::map<std::string, Value> values;                  // by upper-cased name
+        // Subkeys and values by upper-cased name, found in any case.
+        std::map<std::string, std::shared_ptr<Key>, CaselessLess> subkeys;
+        std::map<std::string, Value, CaselessLess> values;
         bool denyFullAccess = false;
         bool deleted = false;
         bool predefined = false;
@@ -123,16 +132,31 @@ private:
         std::string valueName;  // upper-cased
         Value value;
     };
+    // The copies of another registry's keys, by the original.
+    using Copies = std::map<const Key*, std::shared_ptr<Key>>;
 
-    // Splits a key path; false for a bad path (a leading "\").
     void addRoots();
-    static bool splitPath(const std::string& path, std::vector<std::string>& names);
+    // Takes the keys, handles and pending changes of `other` as copies.
+    void copyFrom(const FakeRegistry& other);
+    // A copy of `key` and everything below it, recorded in `copies` when given.
+    static std::shared_ptr<Key> copyTree(const Key& key, const std::shared_ptr<Key>& parent,
+                                         Copies* copies);
+    // The key `path` names below `from`, or null; `path` must be valid.
+    static std::shared_ptr<Key> walk(std::shared_ptr<Key> from, std::string_view path);
+    // Whether a key path may be given: a leading "\" is refused.
+    static bool validPath(std::string_view path) { return path.empty() || path[0] != '\\'; }
     std::shared_ptr<Key> rootKey(platform::HKey root) const;
     std::shared_ptr<Key> findKey(platform::HKey root, const std::string& path) const;
     std::shared_ptr<Key> makeKey(platform::HKey root, const std::string& path);
+    // Adds "<path>\<name>" of each key below `key` to `keys`, in tree order.
+    static void listKeys(const Key& key, std::string& path, std::vector<std::string>& keys);
     // The key a handle or predefined root names, or null.
     const Handle* handle(platform::HKey key) const;
     std::string describe(platform::HKey key) const;
+    // The log text of a call on `key` and `subKey` below it; empty while
+    // the log is off, for nobody reads it then.
+    std::string callText(const char* call, platform::HKey key,
+                         const std::string& subKey = "") const;
     platform::Status logged(const std::string& what, platform::Status status);
 
     OperationLog ownLog_;

@@ -28,7 +28,7 @@ std::uint32_t FakeSystem::folderQuery(const char* what, const std::string& folde
             result = length;
         }
     }
-    log_->add(resultLine(what, result));
+    log_->addResult(what, result);
     return result;
 }
 
@@ -43,7 +43,7 @@ std::uint32_t FakeSystem::getSystemDirectory(char* buffer, std::uint32_t size) {
 std::uint32_t FakeSystem::getDriveType(const std::string& rootPath) {
     auto it = driveTypes_.find(upperText(rootPath));
     const std::uint32_t type = it == driveTypes_.end() ? platform::kDriveNoRootDir : it->second;
-    log_->add(resultLine("GetDriveType " + rootPath, type));
+    log_->addResult("GetDriveType", rootPath, type);
     return type;
 }
 
@@ -52,12 +52,12 @@ void FakeSystem::setDriveType(const std::string& rootPath, std::uint32_t type) {
 }
 
 std::string FakeSystem::programFolder() {
-    log_->add("programFolder -> " + programFolder_);
+    log_->add("programFolder -> ", programFolder_);
     return programFolder_;
 }
 
 std::string FakeSystem::programName() {
-    log_->add("programName -> " + programName_);
+    log_->add("programName -> ", programName_);
     return programName_;
 }
 

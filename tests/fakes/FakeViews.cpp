@@ -14,7 +14,7 @@ void FakeDialogView::centerForm() {
 }
 
 void FakeDialogView::setCaption(const std::string& caption) {
-    log_->add("caption " + caption);
+    log_->add("caption ", caption);
     caption_ = caption;
 }
 
@@ -36,7 +36,7 @@ FakeProgressView::FakeProgressView() : log_(&ownLog_) {}
 FakeProgressView::FakeProgressView(OperationLog& log) : log_(&log) {}
 
 void FakeProgressView::removing(const std::string& subject) {
-    log_->add("removing " + subject);
+    log_->add("removing ", subject);
     subjects_.push_back(subject);
     subject_ = subject;
 }

@@ -48,12 +48,30 @@ std::string OperationLog::text() const {
     return all;
 }
 
-void OperationLog::addResult(const std::string& what, long long code) {
+void OperationLog::addResult(std::string_view what, long long code) {
     if (recording_) lines_.push_back(resultLine(what, code));
 }
 
-std::string resultLine(const std::string& what, long long code) {
-    return what + " -> " + std::to_string(code);
+void OperationLog::add(std::string_view head, std::string_view tail) {
+    if (!recording_) return;
+    std::string line(head);
+    line += tail;
+    lines_.push_back(std::move(line));
+}
+
+void OperationLog::addResult(std::string_view call, std::string_view subject, long long code) {
+    if (!recording_) return;
+    std::string what(call);
+    what += ' ';
+    what += subject;
+    lines_.push_back(resultLine(what, code));
+}
+
+std::string resultLine(std::string_view what, long long code) {
+    std::string line(what);
+    line += " -> ";
+    line += std::to_string(code);
+    return line;
 }
 
 }  // namespace fakes

@@ -35,6 +35,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fakes {
@@ -44,12 +45,18 @@ public:
     void add(std::string line) {
         if (recording_) lines_.push_back(std::move(line));
     }
+    // Adds `head` followed by `tail`; formats nothing while the log is off.
+    void add(std::string_view head, std::string_view tail);
     // Adds "<what> -> <code>"; formats nothing while the log is off.
-    void addResult(const std::string& what, long long code);
+    void addResult(std::string_view what, long long code);
+    // Adds "<call> <subject> -> <code>"; formats nothing while the log is off.
+    void addResult(std::string_view call, std::string_view subject, long long code);
     void clear() { lines_.clear(); }
     // A log that is off keeps nothing: for runs that look only at the
     // machine's state afterwards and want the fakes at their fastest.
     void setRecording(bool on) { recording_ = on; }
+    // A caller that builds a costly line looks here first.
+    bool recording() const { return recording_; }
 
     const std::vector<std::string>& lines() const { return lines_; }
 
@@ -75,6 +82,6 @@ private:
 };
 
 // Formats "<what> -> <code>".
-std::string resultLine(const std::string& what, long long code);
+std::string resultLine(std::string_view what, long long code);
 
 }  // namespace fakes

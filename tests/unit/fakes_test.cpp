@@ -26,6 +26,9 @@ protected:
 TEST_F(FakeFileSystemTest, FoldsPathsAndListsInNameOrder) {
     fs.addFile("C:\\Prod\\Sub\\b.del", "x");
     fs.addFile("C:\\Prod\\Sub\\A.del", "x");
+    // Names that begin like the folder's own are beside it, not in it.
+    fs.addFile("C:\\Prod\\Sub.del", "x");
+    fs.addFile("C:\\Prod\\Sub2\\c.del", "x");
     Names names;
     ASSERT_EQ(fs.listFiles("c:\\PROD\\sub\\*.del", names), 0);
     EXPECT_EQ(names, (Names{"A.del", "b.del"}));  // with case ignored, as NTFS lists
@@ -45,6 +48,7 @@ TEST_F(FakeFileSystemTest, FoldsPathsAndListsInNameOrder) {
     EXPECT_TRUE(fs.isFolder("C:\\blank \\"));
     EXPECT_FALSE(fs.exists("C:\\blank"));
     EXPECT_EQ(fs.allPaths(), (Names{"C:\\", "C:\\blank ", "C:\\Prod", "C:\\Prod\\Sub",
+                                    "C:\\Prod\\Sub.del", "C:\\Prod\\Sub2", "C:\\Prod\\Sub2\\c.del",
                                     "C:\\Prod\\Sub\\A.del", "C:\\Prod\\Sub\\b.del"}));
 }
 
@@ -88,6 +92,7 @@ TEST_F(FakeFileSystemTest, RootsCurrentFolderAndErase) {
     fs.setCurrentFolder("C:\\prod\\sub");
     EXPECT_EQ(removeFolder("C:\\prod\\sub"), platform::kErrorSharingViolation);
     fs.setCurrentFolder("C:\\");
+    fs.addFile("C:\\prod\\sub.txt");  // beside the folder, not in it
     EXPECT_EQ(removeFolder("C:\\prod\\sub"), 0);
 
     fs.addFile("C:\\prod\\deep\\er\\x");
@@ -154,6 +159,33 @@ TEST_F(FakeRegistryTest, HandlesAreUniqueKeysMayDenyFullAccessRootsStay) {
     EXPECT_EQ(reg.deleteKey(readOnly, ""), platform::kErrorAccessDenied);
     reg.closeKey(readOnly);
     EXPECT_EQ(reg.deleteKey(kHkeyClassesRoot, ""), platform::kErrorAccessDenied);  // a root stays
+}
+
+// A copy goes its own way: its keys, values, handles and pending changes are
+// its own, so a prepared registry can serve many runs.
+TEST_F(FakeRegistryTest, ACopySharesNothingWithItsOriginal) {
+    reg.setString(kHkeyClassesRoot, ".abc\\shell", "", "one");
+    reg.changeValueAfterSizeQuery(kHkeyClassesRoot, ".abc\\shell", "", platform::kRegSz,
+                                  std::string("longer\0", 7));
+    const platform::HKey shell = open(kHkeyClassesRoot, ".abc\\shell");
+
+    FakeRegistry copy(reg);
+    EXPECT_EQ(copy.deleteKey(kHkeyClassesRoot, ".abc\\shell"), 0);
+    std::uint32_t size = 0;
+    EXPECT_EQ(copy.queryValue(shell, "", nullptr, nullptr, &size), fakes::kErrorKeyDeleted);
+    EXPECT_EQ(reg.allKeys(), (Names{"HKCR\\.abc", "HKCR\\.abc\\shell"}));
+    EXPECT_EQ(reg.queryValue(shell, "", nullptr, nullptr, &size), 0);
+    EXPECT_EQ(size, 4u);  // the change waited in the original too, and happens now
+
+    fakes::OperationLog otherLog;
+    FakeRegistry assigned(otherLog);
+    assigned = copy;
+    assigned.addKey(platform::kHkeyCurrentUser, "mine");
+    EXPECT_EQ(copy.allKeys(), Names{"HKCR\\.abc"});
+    EXPECT_EQ(assigned.allKeys(), (Names{"HKCR\\.abc", "HKCU\\mine"}));
+    // The handles came along; an assignment keeps the log the registry had.
+    EXPECT_EQ(assigned.closeKey(shell), 0);
+    EXPECT_EQ(otherLog.lines(), Names{"RegCloseKey HKCR\\.abc\\shell -> 0"});
 }
 
 // ---- views and the shared log
