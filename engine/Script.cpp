@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 namespace engine {
 
@@ -79,8 +80,8 @@ void Script::processScript(bool actionsEnabled) {
 
 // The value is decoded in full and stored before a handler runs, so a line
 // that fails stores nothing and triggers nothing.
-void Script::processScriptLine(const std::string& line, bool actionsEnabled) {
-    if (line.find('=') == std::string::npos) return;
+void Script::processScriptLine(std::string_view line, bool actionsEnabled) {
+    if (line.find('=') == std::string_view::npos) return;
     const std::string key = VariableTable::lowerCase(scriptLineKey(line));
     const std::string value = scriptLineValue(line);
     if (observer_ != nullptr) observer_->lineDecoded(key, value);
@@ -93,19 +94,21 @@ void Script::processScriptLine(const std::string& line, bool actionsEnabled) {
 }
 
 // The text before the first '='; a line without one is all key.
-std::string Script::scriptLineKey(const std::string& line) {
-    return line.substr(0, line.find('='));
+std::string Script::scriptLineKey(std::string_view line) {
+    return std::string(line.substr(0, line.find('=')));
 }
 
-std::string Script::scriptLineValue(const std::string& line) const {
+// The value is copied once, out of the line; the steps of its decoding
+// then work on that copy.
+std::string Script::scriptLineValue(std::string_view line) const {
     const std::size_t eq = line.find('=');
-    if (eq == std::string::npos) return {};
-    const std::string raw = line.substr(eq + 1, kMaxValueLength);
-    return variables_.expandVariables(stripAmpersands(stripQuotes(raw)));
+    if (eq == std::string_view::npos) return {};
+    std::string raw(line.substr(eq + 1, kMaxValueLength));
+    return variables_.expandVariables(stripAmpersands(stripQuotes(std::move(raw))));
 }
 
-std::string Script::stripQuotes(const std::string& text) { return without(text, '"'); }
+std::string Script::stripQuotes(std::string text) { return without(std::move(text), '"'); }
 
-std::string Script::stripAmpersands(const std::string& text) { return without(text, '&'); }
+std::string Script::stripAmpersands(std::string text) { return without(std::move(text), '&'); }
 
 }  // namespace engine
