@@ -43,21 +43,18 @@ Component classify(std::string_view name, bool wildcardsAllowed) {
     return Component::Name;
 }
 
-// The texts between the separators of `path`, empty ones included; they
-// point into `path`.
-std::vector<std::string_view> splitPath(std::string_view path) {
-    std::vector<std::string_view> parts;
-    const auto separators = std::count_if(path.begin(), path.end(), isSeparator);
-    parts.reserve(static_cast<std::size_t>(separators) + 1);
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (isSeparator(path[i])) {
-            parts.push_back(path.substr(start, i - start));
-            start = i + 1;
-        }
-    }
-    parts.push_back(path.substr(start));
-    return parts;
+// The text of `rest` up to its first separator, taken off the front of
+// `rest` together with that separator: successive calls give the
+// components between separators, empty ones included.
+std::string_view takeComponent(std::string_view& rest) {
+    const std::size_t cut = std::min(rest.find_first_of("\\/"), rest.size());
+    const std::string_view component = rest.substr(0, cut);
+    rest.remove_prefix(std::min(cut + 1, rest.size()));
+    return component;
+}
+
+std::size_t separatorCount(std::string_view path) {
+    return static_cast<std::size_t>(std::count_if(path.begin(), path.end(), isSeparator));
 }
 
 bool isAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
@@ -92,31 +89,26 @@ bool CanonicalPath::isWithin(const CanonicalPath& base) const {
 }
 
 std::optional<CanonicalPath> canonicalPath(std::string_view path) {
-    const std::vector<std::string_view> pieces = splitPath(path);
     CanonicalPath result;
-    std::size_t next = 0;
+    std::string_view rest = path;  // the components after the root
     if (path.size() >= 3 && isAsciiLetter(path[0]) && path[1] == ':' && isSeparator(path[2])) {
         result.root = {VariableTable::lowerCase(path[0]), ':'};
-        // pieces[0] is "C:"; the components follow it.
-        next = 1;
+        rest.remove_prefix(3);
     } else if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
-        // "\\server\share": pieces[0] and [1] are the empty texts before and
-        // between the leading separators.
-        if (pieces.size() < 4) return std::nullopt;
-        const std::string_view server = pieces[2];
-        const std::string_view share = pieces[3];
+        rest.remove_prefix(2);
+        const std::string_view server = takeComponent(rest);
+        const std::string_view share = takeComponent(rest);
         if (server.empty() || share.empty() || classify(server, false) != Component::Name ||
             classify(share, false) != Component::Name)
             return std::nullopt;
         result.root.append("\\\\").append(folded(server)).append("\\").append(folded(share));
-        next = 4;
     } else {
         return std::nullopt;  // relative, drive-relative or rooted at the current drive
     }
 
-    result.parts.reserve(pieces.size() - next);
-    for (std::size_t i = next; i < pieces.size(); ++i) {
-        const std::string_view piece = pieces[i];
+    result.parts.reserve(separatorCount(rest) + 1);
+    while (!rest.empty()) {
+        const std::string_view piece = takeComponent(rest);
         if (piece.empty()) continue;  // doubled or trailing separator
         switch (classify(piece, false)) {
             case Component::Name:
@@ -181,16 +173,19 @@ Verdict PathGuard::usableBase(const std::string& folder, const char* what, bool 
 
 Verdict PathGuard::fileValueVerdict(std::string_view value) const {
     if (!install_) return installVerdict_;
-    const std::vector<std::string_view> pieces = splitPath(value);
-    for (std::size_t i = 0; i + 1 < pieces.size(); ++i) {
-        if (pieces[i].empty()) continue;
-        const Component kind = classify(pieces[i], false);
+    // The folders on the way, then the last component, which names the files.
+    const std::size_t cut = value.find_last_of("\\/");
+    std::string_view folders = cut == std::string_view::npos ? "" : value.substr(0, cut);
+    const std::string_view last = cut == std::string_view::npos ? value : value.substr(cut + 1);
+    while (!folders.empty()) {
+        const std::string_view folder = takeComponent(folders);
+        if (folder.empty()) continue;
+        const Component kind = classify(folder, false);
         if (kind == Component::DotDot) return Verdict::no("climbs out with \"..\"");
         if (kind != Component::Name && kind != Component::Dot)
             return Verdict::no(
                 "holds a drive, a device name or a character no folder name may hold");
     }
-    const std::string_view last = pieces.back();
     if (last.empty()) return Verdict::no("names a folder, not files");
     if (classify(last, true) != Component::Name)
         return Verdict::no("names no file that the install folder can hold");
