@@ -43,22 +43,23 @@ void Script::readWholeFile(const std::string& path) {
 // Positions are 1-based. scriptPos_ is an int so that the step past the last
 // line of a file of 32,766 or 32,767 bytes (up to scriptLen + 2) ends
 // processing normally instead of overflowing.
-std::string Script::nextScriptLine() {
+std::string_view Script::takeNextLine() {
     const int bufferSize = static_cast<int>(scriptText_.size());
-    std::string line;
+    const std::string_view text = scriptText_;
+    std::string_view line;
     std::size_t cr = std::string::npos;
     if (scriptPos_ >= 1 && scriptPos_ <= bufferSize)
-        cr = scriptText_.find('\r', static_cast<std::size_t>(scriptPos_ - 1));
+        cr = text.find('\r', static_cast<std::size_t>(scriptPos_ - 1));
 
     if (cr != std::string::npos) {
-        line = scriptText_.substr(static_cast<std::size_t>(scriptPos_ - 1),
-                                  cr - static_cast<std::size_t>(scriptPos_ - 1));
+        line = text.substr(static_cast<std::size_t>(scriptPos_ - 1),
+                           cr - static_cast<std::size_t>(scriptPos_ - 1));
     } else if (scriptPos_ >= 1 && scriptPos_ <= bufferSize) {
         // The last line runs to the end of the file, cut at the end of the buffer.
         const int count = std::min(scriptLen_ - scriptPos_ + 1, bufferSize - scriptPos_ + 1);
         if (count > 0)
-            line = scriptText_.substr(static_cast<std::size_t>(scriptPos_ - 1),
-                                      static_cast<std::size_t>(count));
+            line = text.substr(static_cast<std::size_t>(scriptPos_ - 1),
+                               static_cast<std::size_t>(count));
     }
     // The character after the carriage return is skipped unread. processScript
     // stops long before this limit; only endless direct calls could reach it.
@@ -68,11 +69,15 @@ std::string Script::nextScriptLine() {
     return line;
 }
 
+std::string Script::nextScriptLine() { return std::string(takeNextLine()); }
+
+// Each line is interpreted where it lies in the buffer; nothing reloads the
+// buffer while a line is interpreted.
 void Script::processScript(bool actionsEnabled) {
     int number = 0;
     do {
-        const std::string line = nextScriptLine();
-        if (observer_ != nullptr) observer_->lineStarting(++number, line);
+        const std::string_view line = takeNextLine();
+        if (observer_ != nullptr) observer_->lineStarting(++number, std::string(line));
         processScriptLine(line, actionsEnabled);
         if (observer_ != nullptr) observer_->lineDone();
     } while (scriptPos_ <= scriptLen_);

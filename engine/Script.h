@@ -54,6 +54,10 @@ public:
     Int16 scriptLen() const { return scriptLen_; }
 
 private:
+    // The line at the reading position, as it lies in the buffer, and the
+    // position past it.
+    std::string_view takeNextLine();
+
     platform::FileSystem& files_;
     VariableTable& variables_;
     ScriptActions& actions_;

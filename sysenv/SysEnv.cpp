@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <utility>
 
 namespace sysenv {
 
@@ -25,7 +26,7 @@ std::string folderFromSystem(platform::System& system, FolderQuery query) {
     // A folder too long for the buffer comes back as the size it would need,
     // with the buffer untouched: that is no folder at all, not 255 spaces.
     if (written >= kFolderBufferSize) return "";
-    std::string folder = StripTerminator(buffer);
+    std::string folder = StripTerminator(std::move(buffer));
     AddDirSep(folder);
     return folder;
 }
@@ -61,10 +62,11 @@ std::string StripTerminator(std::string strString) {
 }
 
 void AddDirSep(std::string& strPathName) {
-    std::string trimmed = strPathName;
-    while (!trimmed.empty() && trimmed.back() == ' ') trimmed.pop_back();
-    if (!trimmed.empty() && trimmed.back() == '\\') return;
-    strPathName = trimmed + "\\";
+    std::size_t end = strPathName.size();
+    while (end > 0 && strPathName[end - 1] == ' ') --end;
+    if (end > 0 && strPathName[end - 1] == '\\') return;
+    strPathName.resize(end);
+    strPathName += '\\';
 }
 
 std::string GetWindowsDir(platform::System& system) {
@@ -100,7 +102,7 @@ std::string regQueryString(platform::Registry& registry, const std::string& valu
     // Only the bytes the second query wrote are the value's: a value that
     // shrank in between leaves the buffer's padding behind it.
     if (got < buffer.size()) buffer.resize(got);
-    return StripTerminator(buffer);
+    return StripTerminator(std::move(buffer));
 }
 
 std::string getProgramsFolder(platform::Registry& registry) {
