@@ -208,10 +208,11 @@ void DeletionRules::removeFolder(const std::string& folder, Reach reach) {
         openChecked(folder, reach, within, true, platform::OpenFor::Inspection);
     if (looked == kNoFile) return;
     files_.closeEntry(looked);
+    const std::string inFolder = folder + "\\";
     std::vector<platform::FoundEntry> found;
-    files_.findEntries(folder + "\\*.*", found);
+    files_.findEntries(inFolder + "*.*", found);
     for (const platform::FoundEntry& entry : found) {
-        if (!isFolder(entry.attributes)) deleteChecked(folder + "\\" + entry.name, nullptr);
+        if (!isFolder(entry.attributes)) deleteChecked(inFolder + entry.name, nullptr);
     }
     const FileHandle handle = openChecked(folder, reach, within, true, platform::OpenFor::Deletion);
     if (handle == kNoFile) return;

@@ -70,8 +70,10 @@ DeletionRules& Deletions::rules() {
 void Deletions::removeFileEntry() {
     if (!deletionAllowed()) return;
     const std::string value = variables_.getVariableValue("removefile");
-    std::string path =
-        (!value.empty() && value[0] == '\\') ? installDir_ + value : installDir_ + "\\" + value;
+    const bool rooted = !value.empty() && value[0] == '\\';
+    std::string path;
+    path.reserve(installDir_.size() + 1 + value.size());
+    path.append(installDir_).append(rooted ? "" : "\\").append(value);
     if (Verdict verdict = rules().guard().fileValueVerdict(value); !verdict.allowed()) {
         rules().refuse(std::move(path), std::move(verdict.refusal));
         return;

@@ -2,6 +2,7 @@
 #include "engine/VariableTable.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <utility>
 
@@ -10,7 +11,7 @@ namespace engine {
 namespace {
 
 // Windows-1252 lower-case mapping for one byte.
-unsigned char lowerCaseByte(unsigned char c) {
+constexpr unsigned char lowerCaseByte(unsigned char c) {
     if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + ('a' - 'A'));
     switch (c) {
         case 0x8A:  // S caron
@@ -27,6 +28,15 @@ unsigned char lowerCaseByte(unsigned char c) {
     return c;
 }
 
+// The same mapping looked up rather than worked out: names are lower-cased
+// or compared on every script line.
+constexpr std::array<unsigned char, 256> kLowerCaseBytes = [] {
+    std::array<unsigned char, 256> bytes{};
+    for (std::size_t c = 0; c < bytes.size(); ++c)
+        bytes[c] = lowerCaseByte(static_cast<unsigned char>(c));
+    return bytes;
+}();
+
 }  // namespace
 
 std::string VariableTable::lowerCase(std::string text) {
@@ -35,7 +45,7 @@ std::string VariableTable::lowerCase(std::string text) {
 }
 
 char VariableTable::lowerCase(char c) {
-    return static_cast<char>(lowerCaseByte(static_cast<unsigned char>(c)));
+    return static_cast<char>(kLowerCaseBytes[static_cast<unsigned char>(c)]);
 }
 
 bool VariableTable::lowerCaseIs(std::string_view text, std::string_view lowerText) {
