@@ -106,10 +106,12 @@ std::string regQueryString(platform::Registry& registry, const std::string& valu
 }
 
 std::string getProgramsFolder(platform::Registry& registry) {
+    // The folder is read several times in a run; the key's name is made once.
+    static const std::string shellFolders = kShellFoldersKey;
     platform::HKey key = 0;
     // A failed open leaves the handle 0, which the read and the close then
     // refuse; the result is "" either way.
-    registry.openKey(platform::kHkeyCurrentUser, kShellFoldersKey, 0, platform::kKeyAllAccess, key);
+    registry.openKey(platform::kHkeyCurrentUser, shellFolders, 0, platform::kKeyAllAccess, key);
     std::string folder = regQueryString(registry, "Programs", key);
     registry.closeKey(key);
     return folder;
