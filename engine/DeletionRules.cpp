@@ -33,10 +33,12 @@ std::string folderOf(const std::string& pattern) {
 
 DeletionRules::DeletionRules(platform::FileSystem& files, const GuardFolders& folders)
     : files_(files), guard_(folders) {
-    // A protected folder is protected under every name it has.
+    // A protected folder is protected under every name it has; a real
+    // location that the written ones already cover adds nothing.
     for (const std::string* folder :
          {&folders.windowsFolder, &folders.systemFolder, &folders.programsFolder}) {
-        if (auto real = whereIs(*folder)) guard_.addProtected(*real);
+        auto real = whereIs(*folder);
+        if (real && !guard_.isProtected(*real)) guard_.addProtected(std::move(*real));
     }
     install_.written = folders.installDir;
     install_.verdict = guard_.installDirVerdict();
@@ -77,7 +79,7 @@ void DeletionRules::holdOwned(Owned& owned, const std::string& what) {
     std::string finalPath;
     const bool described =
         files_.describeEntry(held, finalPath, attributes) == platform::kErrorSuccess;
-    const auto real = described ? canonicalFinalPath(finalPath) : std::nullopt;
+    auto real = described ? canonicalFinalPath(finalPath) : std::nullopt;
     if (!real) {
         owned.verdict = Verdict::no(what + " has no location the system can tell");
     } else if (isLink(attributes)) {
@@ -85,7 +87,7 @@ void DeletionRules::holdOwned(Owned& owned, const std::string& what) {
     } else if (real->isRoot() || guard_.isProtected(*real)) {
         owned.verdict = Verdict::no(what + " is a system folder or holds one, under another name");
     } else {
-        owned.real = real;
+        owned.real = std::move(real);
         owned.held = held;
         return;
     }
@@ -136,8 +138,8 @@ FileHandle DeletionRules::openChecked(const std::string& path, Reach reach, cons
         // Nothing can be deleted; still say why the rules would refuse it
         // (an owned folder, held open for the run, is one such).
         if (const auto real = whereIs(path)) {
-            if (const Verdict verdict = judge(*real, reach, within); !verdict.allowed())
-                refuse(path, verdict.refusal);
+            if (Verdict verdict = judge(*real, reach, within); !verdict.allowed())
+                refuse(path, std::move(verdict.refusal));
         }
         return kNoFile;
     }
@@ -157,7 +159,7 @@ FileHandle DeletionRules::openChecked(const std::string& path, Reach reach, cons
     }
     if (verdict.allowed()) return handle;
     files_.closeEntry(handle);
-    refuse(path, verdict.refusal);
+    refuse(path, std::move(verdict.refusal));
     return kNoFile;
 }
 
@@ -206,10 +208,11 @@ void DeletionRules::removeFolder(const std::string& folder, Reach reach) {
         openChecked(folder, reach, within, true, platform::OpenFor::Inspection);
     if (looked == kNoFile) return;
     files_.closeEntry(looked);
+    const std::string inFolder = folder + "\\";
     std::vector<platform::FoundEntry> found;
-    files_.findEntries(folder + "\\*.*", found);
+    files_.findEntries(inFolder + "*.*", found);
     for (const platform::FoundEntry& entry : found) {
-        if (!isFolder(entry.attributes)) deleteChecked(folder + "\\" + entry.name, nullptr);
+        if (!isFolder(entry.attributes)) deleteChecked(inFolder + entry.name, nullptr);
     }
     const FileHandle handle = openChecked(folder, reach, within, true, platform::OpenFor::Deletion);
     if (handle == kNoFile) return;
@@ -260,8 +263,8 @@ std::optional<CanonicalPath> DeletionRules::whereIs(const std::string& path) {
     return described ? canonicalFinalPath(finalPath) : std::nullopt;
 }
 
-void DeletionRules::refuse(const std::string& path, const std::string& reason) {
-    refusals_.push_back({path, reason});
+void DeletionRules::refuse(std::string path, std::string reason) {
+    refusals_.push_back({std::move(path), std::move(reason)});
 }
 
 }  // namespace engine

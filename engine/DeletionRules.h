@@ -59,7 +59,7 @@ public:
     void releaseStartMenu() { release(startMenu_); }
 
     const std::vector<Refusal>& refusals() const { return refusals_; }
-    void refuse(const std::string& path, const std::string& reason);
+    void refuse(std::string path, std::string reason);
 
 private:
     struct Owned {

@@ -1,6 +1,7 @@
 #include "engine/Deletions.h"
 
 #include <cstdint>
+#include <utility>
 
 #include "sysenv/SysEnv.h"
 
@@ -69,10 +70,12 @@ DeletionRules& Deletions::rules() {
 void Deletions::removeFileEntry() {
     if (!deletionAllowed()) return;
     const std::string value = variables_.getVariableValue("removefile");
-    const std::string path =
-        (!value.empty() && value[0] == '\\') ? installDir_ + value : installDir_ + "\\" + value;
-    if (const Verdict verdict = rules().guard().fileValueVerdict(value); !verdict.allowed()) {
-        rules().refuse(path, verdict.refusal);
+    const bool rooted = !value.empty() && value[0] == '\\';
+    std::string path;
+    path.reserve(installDir_.size() + 1 + value.size());
+    path.append(installDir_).append(rooted ? "" : "\\").append(value);
+    if (Verdict verdict = rules().guard().fileValueVerdict(value); !verdict.allowed()) {
+        rules().refuse(std::move(path), std::move(verdict.refusal));
         return;
     }
     rules().deleteFiles(path);  // failures are passed over in silence

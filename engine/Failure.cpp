@@ -7,7 +7,7 @@ namespace {
 
 std::string message(FailureKind kind, const std::string& detail) {
     std::string text = Failure::describe(kind);
-    if (!detail.empty()) text += " (" + detail + ")";
+    if (!detail.empty()) text.append(" (").append(detail).append(")");
     return text;
 }
 

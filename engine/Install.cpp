@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "sysenv/SysEnv.h"
 
@@ -61,7 +62,7 @@ void Install::findApplications() {
     if (opened == platform::kErrorSuccess)
         platform_.files.listFiles(installDir_ + "\\*.del", names);
 
-    for (const std::string& name : names) {
+    for (std::string& name : names) {
         if (name.empty()) continue;
         // The count is 16-bit: scripts past the last position can't be listed.
         if (appCount_ == std::numeric_limits<Int16>::max()) break;
@@ -75,8 +76,8 @@ void Install::findApplications() {
             continue;
         }
         appCount_ = add16(appCount_, 1);
-        scriptNames_.push_back(name);
-        titles_.push_back(title);
+        scriptNames_.push_back(std::move(name));
+        titles_.push_back(std::move(title));
     }
 }
 

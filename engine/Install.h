@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/Deletions.h"
@@ -35,10 +36,10 @@ public:
     Install(platform::Platform platform, DialogView& dialog, ProgressView& progress);
 
     // ---- variable table
-    std::string getVariableValue(const std::string& whatVar) const {
+    std::string getVariableValue(std::string_view whatVar) const {
         return variables_.getVariableValue(whatVar);
     }
-    void setVariableValue(const std::string& name, const std::string& value) {
+    void setVariableValue(std::string_view name, std::string_view value) {
         variables_.setVariableValue(name, value);
     }
     VariableTable& variables() { return variables_; }

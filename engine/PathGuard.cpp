@@ -1,6 +1,8 @@
 #include "engine/PathGuard.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <utility>
 
 #include "engine/VariableTable.h"
 
@@ -21,13 +23,13 @@ bool isForbidden(char c) {
 }
 
 // Windows drops trailing dots and spaces from a name before using it.
-std::string trimDotsAndSpaces(const std::string& name) {
+std::string_view trimDotsAndSpaces(std::string_view name) {
     std::size_t end = name.size();
     while (end > 0 && (name[end - 1] == '.' || name[end - 1] == ' ')) --end;
     return name.substr(0, end);
 }
 
-Component classify(const std::string& name, bool wildcardsAllowed) {
+Component classify(std::string_view name, bool wildcardsAllowed) {
     for (char c : name) {
         if (isForbidden(c)) return Component::Bad;
         if ((c == '*' || c == '?') && !wildcardsAllowed) return Component::Bad;
@@ -41,33 +43,36 @@ Component classify(const std::string& name, bool wildcardsAllowed) {
     return Component::Name;
 }
 
-std::vector<std::string> splitPath(const std::string& path) {
-    std::vector<std::string> parts(1);
-    for (char c : path) {
-        if (isSeparator(c))
-            parts.emplace_back();
-        else
-            parts.back() += c;
-    }
-    return parts;
+// The text of `rest` up to its first separator, taken off the front of
+// `rest` together with that separator: successive calls give the
+// components between separators, empty ones included.
+std::string_view takeComponent(std::string_view& rest) {
+    const std::size_t cut = std::min(rest.find_first_of("\\/"), rest.size());
+    const std::string_view component = rest.substr(0, cut);
+    rest.remove_prefix(std::min(cut + 1, rest.size()));
+    return component;
+}
+
+std::size_t separatorCount(std::string_view path) {
+    return static_cast<std::size_t>(std::count_if(path.begin(), path.end(), isSeparator));
 }
 
 bool isAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-std::string folded(const std::string& name) {
-    return VariableTable::lowerCase(trimDotsAndSpaces(name));
+std::string folded(std::string_view name) {
+    return VariableTable::lowerCase(std::string(trimDotsAndSpaces(name)));
 }
 
 }  // namespace
 
-bool isDeviceName(const std::string& name) {
+bool isDeviceName(std::string_view name) {
     // The device is named by the text before the first dot, blanks ignored.
-    std::string base = VariableTable::lowerCase(name.substr(0, name.find('.')));
-    while (!base.empty() && base.back() == ' ') base.pop_back();
-    if (base == "con" || base == "prn" || base == "aux" || base == "nul" || base == "conin$" ||
-        base == "conout$")
-        return true;
-    if (base.size() == 4 && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0)) {
+    std::string_view base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+    for (const char* device : {"con", "prn", "aux", "nul", "conin$", "conout$"})
+        if (VariableTable::lowerCaseIs(base, device)) return true;
+    if (base.size() == 4 && (VariableTable::lowerCaseIs(base.substr(0, 3), "com") ||
+                             VariableTable::lowerCaseIs(base.substr(0, 3), "lpt"))) {
         const auto digit = static_cast<unsigned char>(base[3]);
         // 0xB9, 0xB2, 0xB3: the superscript digits 1, 2, 3 of the ANSI code
         // page, which Windows also reads as port numbers.
@@ -83,31 +88,27 @@ bool CanonicalPath::isWithin(const CanonicalPath& base) const {
     return true;
 }
 
-std::optional<CanonicalPath> canonicalPath(const std::string& path) {
-    std::vector<std::string> pieces = splitPath(path);
+std::optional<CanonicalPath> canonicalPath(std::string_view path) {
     CanonicalPath result;
-    std::size_t next = 0;
+    std::string_view rest = path;  // the components after the root
     if (path.size() >= 3 && isAsciiLetter(path[0]) && path[1] == ':' && isSeparator(path[2])) {
-        result.root = VariableTable::lowerCase(path.substr(0, 2));
-        // pieces[0] is "C:"; the components follow it.
-        next = 1;
+        result.root = {VariableTable::lowerCase(path[0]), ':'};
+        rest.remove_prefix(3);
     } else if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
-        // "\\server\share": pieces[0] and [1] are the empty texts before and
-        // between the leading separators.
-        if (pieces.size() < 4) return std::nullopt;
-        const std::string& server = pieces[2];
-        const std::string& share = pieces[3];
+        rest.remove_prefix(2);
+        const std::string_view server = takeComponent(rest);
+        const std::string_view share = takeComponent(rest);
         if (server.empty() || share.empty() || classify(server, false) != Component::Name ||
             classify(share, false) != Component::Name)
             return std::nullopt;
-        result.root = "\\\\" + folded(server) + "\\" + folded(share);
-        next = 4;
+        result.root.append("\\\\").append(folded(server)).append("\\").append(folded(share));
     } else {
         return std::nullopt;  // relative, drive-relative or rooted at the current drive
     }
 
-    for (std::size_t i = next; i < pieces.size(); ++i) {
-        const std::string& piece = pieces[i];
+    result.parts.reserve(separatorCount(rest) + 1);
+    while (!rest.empty()) {
+        const std::string_view piece = takeComponent(rest);
         if (piece.empty()) continue;  // doubled or trailing separator
         switch (classify(piece, false)) {
             case Component::Name:
@@ -126,20 +127,20 @@ std::optional<CanonicalPath> canonicalPath(const std::string& path) {
     return result;
 }
 
-std::optional<CanonicalPath> canonicalFinalPath(const std::string& finalPath) {
-    const std::string device = "\\\\?\\";
-    if (finalPath.compare(0, device.size(), device) != 0) return std::nullopt;
-    const std::string rest = finalPath.substr(device.size());
-    if (rest.size() > 4 && VariableTable::lowerCase(rest.substr(0, 4)) == "unc\\")
-        return canonicalPath("\\\\" + rest.substr(4));
-    if (rest.size() == 2 && rest[1] == ':') return canonicalPath(rest + "\\");
+std::optional<CanonicalPath> canonicalFinalPath(std::string_view finalPath) {
+    const std::string_view device = "\\\\?\\";
+    if (finalPath.substr(0, device.size()) != device) return std::nullopt;
+    const std::string_view rest = finalPath.substr(device.size());
+    if (rest.size() > 4 && VariableTable::lowerCaseIs(rest.substr(0, 4), "unc\\"))
+        return canonicalPath(std::string("\\\\").append(rest.substr(4)));
+    if (rest.size() == 2 && rest[1] == ':') return canonicalPath(std::string(rest) + "\\");
     return canonicalPath(rest);
 }
 
 PathGuard::PathGuard(const GuardFolders& folders) {
     for (const std::string* folder :
          {&folders.windowsFolder, &folders.systemFolder, &folders.programsFolder}) {
-        if (auto canonical = canonicalPath(*folder)) protected_.push_back(*canonical);
+        if (auto canonical = canonicalPath(*folder)) protected_.push_back(std::move(*canonical));
     }
     installVerdict_ = usableBase(folders.installDir, "install folder", false, install_);
     std::optional<CanonicalPath> startMenu;
@@ -156,30 +157,35 @@ bool PathGuard::isProtected(const CanonicalPath& folder) const {
 // deletions reach the whole drive or the system: it serves as no base.
 Verdict PathGuard::usableBase(const std::string& folder, const char* what, bool networkAllowed,
                               std::optional<CanonicalPath>& base) const {
-    const std::string the = std::string("the ") + what;
-    if (folder.empty()) return Verdict::no(the + " is not known");
+    const auto no = [what](const char* why) {
+        return Verdict::no(std::string("the ") + what + why);
+    };
+    if (folder.empty()) return no(" is not known");
     const bool network = folder.size() >= 2 && isSeparator(folder[0]) && isSeparator(folder[1]);
-    if (network && !networkAllowed) return Verdict::no(the + " is a network or device path");
+    if (network && !networkAllowed) return no(" is a network or device path");
     auto canonical = canonicalPath(folder);
-    if (!canonical) return Verdict::no(the + " is not a full path");
-    if (canonical->isRoot()) return Verdict::no(the + " is a drive root");
-    if (isProtected(*canonical)) return Verdict::no(the + " is a system folder or holds one");
-    base = canonical;
+    if (!canonical) return no(" is not a full path");
+    if (canonical->isRoot()) return no(" is a drive root");
+    if (isProtected(*canonical)) return no(" is a system folder or holds one");
+    base = std::move(canonical);
     return Verdict::yes();
 }
 
-Verdict PathGuard::fileValueVerdict(const std::string& value) const {
+Verdict PathGuard::fileValueVerdict(std::string_view value) const {
     if (!install_) return installVerdict_;
-    const std::vector<std::string> pieces = splitPath(value);
-    for (std::size_t i = 0; i + 1 < pieces.size(); ++i) {
-        if (pieces[i].empty()) continue;
-        const Component kind = classify(pieces[i], false);
+    // The folders on the way, then the last component, which names the files.
+    const std::size_t cut = value.find_last_of("\\/");
+    std::string_view folders = cut == std::string_view::npos ? "" : value.substr(0, cut);
+    const std::string_view last = cut == std::string_view::npos ? value : value.substr(cut + 1);
+    while (!folders.empty()) {
+        const std::string_view folder = takeComponent(folders);
+        if (folder.empty()) continue;
+        const Component kind = classify(folder, false);
         if (kind == Component::DotDot) return Verdict::no("climbs out with \"..\"");
         if (kind != Component::Name && kind != Component::Dot)
             return Verdict::no(
                 "holds a drive, a device name or a character no folder name may hold");
     }
-    const std::string& last = pieces.back();
     if (last.empty()) return Verdict::no("names a folder, not files");
     if (classify(last, true) != Component::Name)
         return Verdict::no("names no file that the install folder can hold");

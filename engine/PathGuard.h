@@ -10,6 +10,8 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace engine {
@@ -39,12 +41,12 @@ struct CanonicalPath {
 // read unpredictably (only dots and spaces), a reserved device name such as
 // CON or LPT1, or a character that no file name may hold (control characters,
 // <>:"| and the wildcards * and ?).
-std::optional<CanonicalPath> canonicalPath(const std::string& path);
+std::optional<CanonicalPath> canonicalPath(std::string_view path);
 
 // Whether `name` (one path component, as written) is a reserved device name:
 // CON, PRN, AUX, NUL, COM0-9, LPT0-9, CONIN$, CONOUT$, also with an extension
 // or trailing dots and spaces ("con.txt", "NUL ").
-bool isDeviceName(const std::string& name);
+bool isDeviceName(std::string_view name);
 
 // A yes or no of the deletion rules; a no carries its reason in plain words.
 struct Verdict {
@@ -63,7 +65,7 @@ enum class Reach { Inside, OwnedFolder };
 // The canonical form of a final path as the system reports it
 // ("\\?\C:\..." or "\\?\UNC\server\share\..."), or nothing when it
 // is neither.
-std::optional<CanonicalPath> canonicalFinalPath(const std::string& finalPath);
+std::optional<CanonicalPath> canonicalFinalPath(std::string_view finalPath);
 
 // The folders a run must know to tell what it may delete.
 struct GuardFolders {
@@ -91,12 +93,12 @@ public:
     // (nor any other component of dots and spaces), no drive, share or
     // stream colon, no device name, wildcards only in the last component,
     // and a last component that names files rather than a folder.
-    Verdict fileValueVerdict(const std::string& value) const;
+    Verdict fileValueVerdict(std::string_view value) const;
 
     // Whether `folder` is a protected folder or lies above one; `real` adds
     // the protected folders' real locations to their written ones.
     bool isProtected(const CanonicalPath& folder) const;
-    void addProtected(const CanonicalPath& real) { protected_.push_back(real); }
+    void addProtected(CanonicalPath real) { protected_.push_back(std::move(real)); }
 
     const std::optional<CanonicalPath>& installDir() const { return install_; }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 namespace engine {
 
@@ -42,22 +43,23 @@ void Script::readWholeFile(const std::string& path) {
 // Positions are 1-based. scriptPos_ is an int so that the step past the last
 // line of a file of 32,766 or 32,767 bytes (up to scriptLen + 2) ends
 // processing normally instead of overflowing.
-std::string Script::nextScriptLine() {
+std::string_view Script::takeNextLine() {
     const int bufferSize = static_cast<int>(scriptText_.size());
-    std::string line;
+    const std::string_view text = scriptText_;
+    std::string_view line;
     std::size_t cr = std::string::npos;
     if (scriptPos_ >= 1 && scriptPos_ <= bufferSize)
-        cr = scriptText_.find('\r', static_cast<std::size_t>(scriptPos_ - 1));
+        cr = text.find('\r', static_cast<std::size_t>(scriptPos_ - 1));
 
     if (cr != std::string::npos) {
-        line = scriptText_.substr(static_cast<std::size_t>(scriptPos_ - 1),
-                                  cr - static_cast<std::size_t>(scriptPos_ - 1));
+        line = text.substr(static_cast<std::size_t>(scriptPos_ - 1),
+                           cr - static_cast<std::size_t>(scriptPos_ - 1));
     } else if (scriptPos_ >= 1 && scriptPos_ <= bufferSize) {
         // The last line runs to the end of the file, cut at the end of the buffer.
         const int count = std::min(scriptLen_ - scriptPos_ + 1, bufferSize - scriptPos_ + 1);
         if (count > 0)
-            line = scriptText_.substr(static_cast<std::size_t>(scriptPos_ - 1),
-                                      static_cast<std::size_t>(count));
+            line = text.substr(static_cast<std::size_t>(scriptPos_ - 1),
+                               static_cast<std::size_t>(count));
     }
     // The character after the carriage return is skipped unread. processScript
     // stops long before this limit; only endless direct calls could reach it.
@@ -67,11 +69,15 @@ std::string Script::nextScriptLine() {
     return line;
 }
 
+std::string Script::nextScriptLine() { return std::string(takeNextLine()); }
+
+// Each line is interpreted where it lies in the buffer; nothing reloads the
+// buffer while a line is interpreted.
 void Script::processScript(bool actionsEnabled) {
     int number = 0;
     do {
-        const std::string line = nextScriptLine();
-        if (observer_ != nullptr) observer_->lineStarting(++number, line);
+        const std::string_view line = takeNextLine();
+        if (observer_ != nullptr) observer_->lineStarting(++number, std::string(line));
         processScriptLine(line, actionsEnabled);
         if (observer_ != nullptr) observer_->lineDone();
     } while (scriptPos_ <= scriptLen_);
@@ -79,8 +85,8 @@ void Script::processScript(bool actionsEnabled) {
 
 // The value is decoded in full and stored before a handler runs, so a line
 // that fails stores nothing and triggers nothing.
-void Script::processScriptLine(const std::string& line, bool actionsEnabled) {
-    if (line.find('=') == std::string::npos) return;
+void Script::processScriptLine(std::string_view line, bool actionsEnabled) {
+    if (line.find('=') == std::string_view::npos) return;
     const std::string key = VariableTable::lowerCase(scriptLineKey(line));
     const std::string value = scriptLineValue(line);
     if (observer_ != nullptr) observer_->lineDecoded(key, value);
@@ -93,19 +99,21 @@ void Script::processScriptLine(const std::string& line, bool actionsEnabled) {
 }
 
 // The text before the first '='; a line without one is all key.
-std::string Script::scriptLineKey(const std::string& line) {
-    return line.substr(0, line.find('='));
+std::string Script::scriptLineKey(std::string_view line) {
+    return std::string(line.substr(0, line.find('=')));
 }
 
-std::string Script::scriptLineValue(const std::string& line) const {
+// The value is copied once, out of the line; the steps of its decoding
+// then work on that copy.
+std::string Script::scriptLineValue(std::string_view line) const {
     const std::size_t eq = line.find('=');
-    if (eq == std::string::npos) return {};
-    const std::string raw = line.substr(eq + 1, kMaxValueLength);
-    return variables_.expandVariables(stripAmpersands(stripQuotes(raw)));
+    if (eq == std::string_view::npos) return {};
+    std::string raw(line.substr(eq + 1, kMaxValueLength));
+    return variables_.expandVariables(stripAmpersands(stripQuotes(std::move(raw))));
 }
 
-std::string Script::stripQuotes(const std::string& text) { return without(text, '"'); }
+std::string Script::stripQuotes(std::string text) { return without(std::move(text), '"'); }
 
-std::string Script::stripAmpersands(const std::string& text) { return without(text, '&'); }
+std::string Script::stripAmpersands(std::string text) { return without(std::move(text), '&'); }
 
 }  // namespace engine

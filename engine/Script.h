@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "engine/Int16.h"
 #include "engine/RunObserver.h"
@@ -34,7 +35,7 @@ public:
     void readWholeFile(const std::string& path);
     // Every line from the reading position to the end of the script.
     void processScript(bool actionsEnabled);
-    void processScriptLine(const std::string& line, bool actionsEnabled);
+    void processScriptLine(std::string_view line, bool actionsEnabled);
     // The line at the reading position, and the position past it.
     std::string nextScriptLine();
     // Told about each line that processScript interprets; null for none.
@@ -43,16 +44,20 @@ public:
     // Back to the first line of the loaded script.
     void rewind() { scriptPos_ = 1; }
 
-    static std::string scriptLineKey(const std::string& line);
-    std::string scriptLineValue(const std::string& line) const;
-    static std::string stripQuotes(const std::string& text);
-    static std::string stripAmpersands(const std::string& text);
+    static std::string scriptLineKey(std::string_view line);
+    std::string scriptLineValue(std::string_view line) const;
+    static std::string stripQuotes(std::string text);
+    static std::string stripAmpersands(std::string text);
 
     const std::string& scriptText() const { return scriptText_; }
     int scriptPos() const { return scriptPos_; }
     Int16 scriptLen() const { return scriptLen_; }
 
 private:
+    // The line at the reading position, as it lies in the buffer, and the
+    // position past it.
+    std::string_view takeNextLine();
+
     platform::FileSystem& files_;
     VariableTable& variables_;
     ScriptActions& actions_;

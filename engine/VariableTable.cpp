@@ -1,6 +1,8 @@
 // The variable table: lookup, store and the expansion of $name$ references.
 #include "engine/VariableTable.h"
 
+#include <algorithm>
+#include <array>
 #include <string>
 #include <utility>
 
@@ -9,7 +11,7 @@ namespace engine {
 namespace {
 
 // Windows-1252 lower-case mapping for one byte.
-unsigned char lowerCaseByte(unsigned char c) {
+constexpr unsigned char lowerCaseByte(unsigned char c) {
     if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + ('a' - 'A'));
     switch (c) {
         case 0x8A:  // S caron
@@ -26,36 +28,57 @@ unsigned char lowerCaseByte(unsigned char c) {
     return c;
 }
 
+// The same mapping looked up rather than worked out: names are lower-cased
+// or compared on every script line.
+constexpr std::array<unsigned char, 256> kLowerCaseBytes = [] {
+    std::array<unsigned char, 256> bytes{};
+    for (std::size_t c = 0; c < bytes.size(); ++c)
+        bytes[c] = lowerCaseByte(static_cast<unsigned char>(c));
+    return bytes;
+}();
+
 }  // namespace
 
 std::string VariableTable::lowerCase(std::string text) {
-    for (char& c : text) c = static_cast<char>(lowerCaseByte(static_cast<unsigned char>(c)));
+    for (char& c : text) c = lowerCase(c);
     return text;
 }
 
-const std::string* VariableTable::findValue(const std::string& lowerName) const {
+char VariableTable::lowerCase(char c) {
+    return static_cast<char>(kLowerCaseBytes[static_cast<unsigned char>(c)]);
+}
+
+bool VariableTable::lowerCaseIs(std::string_view text, std::string_view lowerText) {
+    if (text.size() != lowerText.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (lowerCase(text[i]) != lowerText[i]) return false;
+    return true;
+}
+
+// Names are stored lower-cased, so a name of any case is compared as it is,
+// without a lower-cased copy.
+const std::string* VariableTable::findValue(std::string_view name) const {
     for (int row = 0; row < variableCount_; ++row) {
-        if (variableTable_[row].name == lowerName) return &variableTable_[row].value;
+        if (lowerCaseIs(name, variableTable_[row].name)) return &variableTable_[row].value;
     }
     return nullptr;
 }
 
-std::string VariableTable::getVariableValue(const std::string& whatVar) const {
-    const std::string* value = findValue(lowerCase(whatVar));
+std::string VariableTable::getVariableValue(std::string_view whatVar) const {
+    const std::string* value = findValue(whatVar);
     return value ? *value : std::string();
 }
 
-void VariableTable::setVariableValue(const std::string& name, const std::string& value) {
-    const std::string lowerName = lowerCase(name);
+void VariableTable::setVariableValue(std::string_view name, std::string_view value) {
     for (int row = 0; row < variableCount_; ++row) {
-        if (variableTable_[row].name == lowerName) {
+        if (lowerCaseIs(name, variableTable_[row].name)) {
             variableTable_[row].value = value;
             return;
         }
     }
     if (variableCount_ >= kRows) throw Failure(FailureKind::OutOfRange, "variable table full");
     Row& row = variableTable_[variableCount_];
-    row.name = lowerName;
+    row.name = lowerCase(std::string(name));
     row.value = value;
     variableCount_ = add16(variableCount_, 1);
 }
@@ -69,10 +92,11 @@ void VariableTable::setVariableCount(Int16 count) {
 // front of the first `$`. Each step replaces the first reference by its value
 // and cuts what followed the reference to 999 characters; since the search
 // always starts over at the first `$`, the text in front of it never changes
-// again, so only `rest` is rebuilt.
-std::string VariableTable::expandVariables(const std::string& text) const {
+// again, so only `rest` is rebuilt, in place.
+std::string VariableTable::expandVariables(std::string text) const {
+    if (text.find('$') == std::string::npos) return text;  // nothing to expand
     std::string settled;
-    std::string rest = text;
+    std::string rest = std::move(text);
     int substitutions = 0;
     for (;;) {
         const std::size_t p1 = rest.find('$');
@@ -86,20 +110,19 @@ std::string VariableTable::expandVariables(const std::string& text) const {
         if (++substitutions > kMaxSubstitutions)
             throw Failure(FailureKind::InvalidArgument, "too many $ references");
 
-        const std::string* found = findValue(lowerCase(rest.substr(p1 + 1, p2 - p1 - 1)));
-        const std::string empty;
-        const std::string& value = found ? *found : empty;
-        std::string tail = rest.substr(p2 + 1, kMaxTextAfterReference);
+        const std::string* found = findValue(std::string_view(rest).substr(p1 + 1, p2 - p1 - 1));
+        const std::string_view value = found ? std::string_view(*found) : std::string_view();
+        const std::size_t tailLength = std::min(rest.size() - p2 - 1, kMaxTextAfterReference);
 
-        if (settled.size() + p1 + value.size() + tail.size() > kMaxExpandedLength)
+        if (settled.size() + p1 + value.size() + tailLength > kMaxExpandedLength)
             throw Failure(FailureKind::InvalidArgument, "expanded text too long");
         settled.append(rest, 0, p1);
-        if (value.find('$') == std::string::npos) {
+        rest.erase(0, p2 + 1);
+        rest.resize(tailLength);
+        if (value.find('$') == std::string_view::npos)
             settled += value;  // nothing in it to expand again
-            rest = std::move(tail);
-        } else {
-            rest = value + tail;
-        }
+        else
+            rest.insert(0, value);
     }
 }
 

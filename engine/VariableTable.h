@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "engine/Int16.h"
 
@@ -24,21 +25,19 @@ public:
     static constexpr std::size_t kMaxTextAfterReference = 999;
 
     // The value stored under `whatVar` (any case), or "" when none is.
-    std::string getVariableValue(const std::string& whatVar) const;
+    std::string getVariableValue(std::string_view whatVar) const;
 
     // Whether a live row holds `whatVar` (any case): a reference to a name
     // that none holds expands to nothing.
-    bool isStored(const std::string& whatVar) const {
-        return findValue(lowerCase(whatVar)) != nullptr;
-    }
+    bool isStored(std::string_view whatVar) const { return findValue(whatVar) != nullptr; }
 
     // Stores `value` under the lower-cased `name`; a new name when all 51 rows
     // are live fails with OutOfRange and changes nothing.
-    void setVariableValue(const std::string& name, const std::string& value);
+    void setVariableValue(std::string_view name, std::string_view value);
 
     // Replaces every $name$ reference by that variable's value; a $ without a
     // closing $ fails with InvalidArgument, and so does passing the bounds above.
-    std::string expandVariables(const std::string& text) const;
+    std::string expandVariables(std::string text) const;
 
     // Keeps rows 0 .. count-1 live; the main dialog's load cuts to one row.
     // A count outside 0 .. 51 fails with OutOfRange.
@@ -48,10 +47,13 @@ public:
     // Lower-casing as the ANSI (Western, 1252) code page does it: A-Z and the
     // accented capitals of that page; every other byte is left as it is.
     static std::string lowerCase(std::string text);
+    static char lowerCase(char c);
+    // Whether `text` lower-cased is `lowerText`, without making a copy.
+    static bool lowerCaseIs(std::string_view text, std::string_view lowerText);
 
 private:
-    // The live row named `lowerName` (already lower-cased), or null.
-    const std::string* findValue(const std::string& lowerName) const;
+    // The value of the live row named `name` (any case), or null.
+    const std::string* findValue(std::string_view name) const;
 
     struct Row {
         std::string name;

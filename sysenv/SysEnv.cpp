@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <utility>
 
 namespace sysenv {
 
@@ -25,7 +26,7 @@ std::string folderFromSystem(platform::System& system, FolderQuery query) {
     // A folder too long for the buffer comes back as the size it would need,
     // with the buffer untouched: that is no folder at all, not 255 spaces.
     if (written >= kFolderBufferSize) return "";
-    std::string folder = StripTerminator(buffer);
+    std::string folder = StripTerminator(std::move(buffer));
     AddDirSep(folder);
     return folder;
 }
@@ -61,10 +62,11 @@ std::string StripTerminator(std::string strString) {
 }
 
 void AddDirSep(std::string& strPathName) {
-    std::string trimmed = strPathName;
-    while (!trimmed.empty() && trimmed.back() == ' ') trimmed.pop_back();
-    if (!trimmed.empty() && trimmed.back() == '\\') return;
-    strPathName = trimmed + "\\";
+    std::size_t end = strPathName.size();
+    while (end > 0 && strPathName[end - 1] == ' ') --end;
+    if (end > 0 && strPathName[end - 1] == '\\') return;
+    strPathName.resize(end);
+    strPathName += '\\';
 }
 
 std::string GetWindowsDir(platform::System& system) {
@@ -100,14 +102,16 @@ std::string regQueryString(platform::Registry& registry, const std::string& valu
     // Only the bytes the second query wrote are the value's: a value that
     // shrank in between leaves the buffer's padding behind it.
     if (got < buffer.size()) buffer.resize(got);
-    return StripTerminator(buffer);
+    return StripTerminator(std::move(buffer));
 }
 
 std::string getProgramsFolder(platform::Registry& registry) {
+    // The folder is read several times in a run; the key's name is made once.
+    static const std::string shellFolders = kShellFoldersKey;
     platform::HKey key = 0;
     // A failed open leaves the handle 0, which the read and the close then
     // refuse; the result is "" either way.
-    registry.openKey(platform::kHkeyCurrentUser, kShellFoldersKey, 0, platform::kKeyAllAccess, key);
+    registry.openKey(platform::kHkeyCurrentUser, shellFolders, 0, platform::kKeyAllAccess, key);
     std::string folder = regQueryString(registry, "Programs", key);
     registry.closeKey(key);
     return folder;

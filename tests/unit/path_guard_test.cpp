@@ -38,6 +38,7 @@ TEST(CanonicalPath, RefusesWhatIsNotPlainlyAbsolute) {
                              "\\\\",
                              "\\\\server",
                              "\\\\server\\",
+                             "\\\\\\share\\x",
                              "\\\\?\\C:\\x",
                              "\\\\.\\C:",
                              "\\\\.\\pipe\\x",
@@ -59,10 +60,12 @@ TEST(CanonicalPath, RefusesWhatIsNotPlainlyAbsolute) {
 }
 
 TEST(DeviceNames, ReservedNamesInAnySpelling) {
-    for (const char* name : {"CON", "con", "Con.txt", "NUL ", "nul.tar.gz", "AUX", "PRN", "COM1",
-                             "lpt9", "COM0", "conin$", "CONOUT$", "com\xB9", "LPT\xB3.log"})
+    for (const char* name :
+         {"CON", "con", "Con.txt", "NUL ", "nul.tar.gz", "AUX", "PRN", "COM1", "lpt9", "COM0",
+          "conin$", "CONOUT$", "com\xB9", "LPT\xB3.log", "Lpt1 .txt"})
         EXPECT_TRUE(isDeviceName(name)) << name;
-    for (const char* name : {"CONFIG", "CONSOLE.txt", "COM10", "LPT", "xcon", "nul_", "com1x", ""})
+    for (const char* name :
+         {"CONFIG", "CONSOLE.txt", "COM10", "LPT", "xcon", "nul_", "com1x", "", "C\xD3N"})
         EXPECT_FALSE(isDeviceName(name)) << name;
 }
 
