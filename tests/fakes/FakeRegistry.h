@@ -138,6 +138,10 @@ private:
     void addRoots();
     // Takes the keys, handles and pending changes of `other` as copies.
     void copyFrom(const FakeRegistry& other);
+    // Whether two keys hold the same names, values and flags, all the way down.
+    static bool sameTree(const Key& a, const Key& b);
+    // Whether the roots hold the same keys as the other's.
+    bool sameKeys(const FakeRegistry& other) const;
     // A copy of `key` and everything below it, recorded in `copies` when given.
     static std::shared_ptr<Key> copyTree(const Key& key, const std::shared_ptr<Key>& parent,
                                          Copies* copies);

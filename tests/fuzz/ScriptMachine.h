@@ -44,8 +44,7 @@ inline const fakes::FakeFileSystem& preparedFiles() {
     return *files;
 }
 
-// The registry is laid anew for each input: its keys are shared between
-// copies, so a copy would carry one input's deletions into the next.
+// The registry of the machine.
 inline void layDownRegistry(fakes::FakeRegistry& registry) {
     using platform::kHkeyClassesRoot;
     registry.setString(platform::kHkeyLocalMachine, engine::kProductKey, "", kInstallDir);
@@ -63,12 +62,30 @@ inline void layDownRegistry(fakes::FakeRegistry& registry) {
                        "C:\\Tools\\viewer.exe \"%1\"");
 }
 
-// A fresh machine holding `script` as the product's removal script, with the
-// uninstaller in the install folder.
+// The registry laid down once; a copy of it shares nothing with it.
+inline const fakes::FakeRegistry& preparedRegistry() {
+    static const fakes::FakeRegistry* registry = [] {
+        auto* prepared = new fakes::FakeRegistry;
+        layDownRegistry(*prepared);
+        return prepared;
+    }();
+    return *registry;
+}
+
+// Puts `world` in the state of a fresh machine holding `script` as the
+// product's removal script, with the uninstaller in the install folder.
+// Every part is assigned anew, so a world used for an earlier input ends up
+// exactly as a new one would; assigning into it reuses the memory of the
+// earlier input's entries where a new world would allocate them all again.
 inline void layDownMachine(fakes::FakeWorld& world, const std::string& script) {
     world.files = preparedFiles();
     world.files.useLog(world.log);
-    layDownRegistry(world.registry);
+    world.registry = preparedRegistry();  // keeps logging into the world's log
+    world.system = fakes::FakeSystem(world.log);
+    world.shell = fakes::FakeShell(world.log);
+    world.dialog = fakes::FakeDialogView(world.log);
+    world.progress = fakes::FakeProgressView(world.log);
+    world.log.clear();
     world.files.addFile(std::string(kInstallDir) + "\\fuzz.del", script);
     world.system.setProgramFolder(kInstallDir);
 }

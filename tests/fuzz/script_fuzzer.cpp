@@ -58,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > 32768) return 0;
     const std::string script(reinterpret_cast<const char*>(data), size);
 
-    fakes::FakeWorld world;
+    // One world for the whole run, laid down anew for each input.
+    static fakes::FakeWorld& world = *new fakes::FakeWorld;
     // The checks below look at the machine afterwards, not at the calls.
     world.log.setRecording(false);
     fuzzing::layDownMachine(world, script);

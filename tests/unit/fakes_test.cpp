@@ -186,6 +186,24 @@ TEST_F(FakeRegistryTest, ACopySharesNothingWithItsOriginal) {
     // The handles came along; an assignment keeps the log the registry had.
     EXPECT_EQ(assigned.closeKey(shell), 0);
     EXPECT_EQ(otherLog.lines(), Names{"RegCloseKey HKCR\\.abc\\shell -> 0"});
+
+    // Assigned again and again, a registry is the original each time, as a
+    // fuzz target's machine is for every input: a deleted key is back, and
+    // the handles given out start over.
+    FakeRegistry prepared;
+    prepared.setString(kHkeyClassesRoot, ".abc", "", "one");
+    FakeRegistry run;
+    run = prepared;
+    platform::HKey first = 0;
+    EXPECT_EQ(run.openKey(kHkeyClassesRoot, ".abc", 0, platform::kKeyAllAccess, first), 0);
+    EXPECT_EQ(run.deleteKey(first, ""), 0);
+    EXPECT_EQ(run.closeKey(first), 0);
+    run = prepared;
+    EXPECT_EQ(run.allKeys(), Names{"HKCR\\.abc"});
+    run = prepared;  // nothing changed since: the same keys
+    platform::HKey again = 0;
+    EXPECT_EQ(run.openKey(kHkeyClassesRoot, ".abc", 0, platform::kKeyAllAccess, again), 0);
+    EXPECT_EQ(again, first);
 }
 
 // ---- views and the shared log
