@@ -18,8 +18,11 @@ public:
     // Bounds on one expansion. A value that reproduces its own reference would
     // otherwise expand forever, and references to long values can grow the text
     // geometrically from line to line. No file name, registry key or title
-    // comes near either bound; passing one fails with InvalidArgument.
-    static constexpr std::size_t kMaxExpandedLength = 1 << 20;
+    // comes near either bound; passing one fails with InvalidArgument. The
+    // length is that of the longest path Windows takes at all (the ANSI calls
+    // this program makes take 260 characters), and of the longest script:
+    // text any longer names nothing, and only costs time and memory to build.
+    static constexpr std::size_t kMaxExpandedLength = 32767;
     static constexpr int kMaxSubstitutions = 1 << 16;
     // The text after a reference is cut to this many characters at each step.
     static constexpr std::size_t kMaxTextAfterReference = 999;
