@@ -25,7 +25,7 @@ std::string lastName(const std::string& path) {
 
 // The folder part of a pattern, its last separator included.
 std::string folderOf(const std::string& pattern) {
-    const std::size_t cut = pattern.find_last_of("\\/");
+    const std::size_t cut = lastSeparator(pattern);
     return cut == std::string::npos ? std::string() : pattern.substr(0, cut + 1);
 }
 

@@ -53,7 +53,7 @@ Component classify(std::string_view name, bool wildcardsAllowed) {
 // `rest` together with that separator: successive calls give the
 // components between separators, empty ones included.
 std::string_view takeComponent(std::string_view& rest) {
-    const std::size_t cut = std::min(rest.find_first_of("\\/"), rest.size());
+    const std::size_t cut = std::min(firstSeparator(rest), rest.size());
     const std::string_view component = rest.substr(0, cut);
     rest.remove_prefix(std::min(cut + 1, rest.size()));
     return component;
@@ -70,6 +70,20 @@ std::string folded(std::string_view name) {
 }
 
 }  // namespace
+
+// A search for either separator at once: find_first_of would look each
+// character up in the set of two, one call per character.
+std::size_t firstSeparator(std::string_view path) {
+    const auto found = std::find_if(path.begin(), path.end(), isSeparator);
+    return found == path.end() ? std::string_view::npos
+                               : static_cast<std::size_t>(found - path.begin());
+}
+
+std::size_t lastSeparator(std::string_view path) {
+    const auto found = std::find_if(path.rbegin(), path.rend(), isSeparator);
+    return found == path.rend() ? std::string_view::npos
+                                : static_cast<std::size_t>(path.rend() - found) - 1;
+}
 
 bool isDeviceName(std::string_view name) {
     // The device is named by the text before the first dot, blanks ignored.
@@ -180,7 +194,7 @@ Verdict PathGuard::usableBase(const std::string& folder, const char* what, bool 
 Verdict PathGuard::fileValueVerdict(std::string_view value) const {
     if (!install_) return installVerdict_;
     // The folders on the way, then the last component, which names the files.
-    const std::size_t cut = value.find_last_of("\\/");
+    const std::size_t cut = lastSeparator(value);
     std::string_view folders = cut == std::string_view::npos ? "" : value.substr(0, cut);
     const std::string_view last = cut == std::string_view::npos ? value : value.substr(cut + 1);
     while (!folders.empty()) {

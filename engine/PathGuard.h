@@ -43,6 +43,10 @@ struct CanonicalPath {
 // <>:"| and the wildcards * and ?).
 std::optional<CanonicalPath> canonicalPath(std::string_view path);
 
+// Where the first and the last separator ("\\" or "/") of `path` are, or npos.
+std::size_t firstSeparator(std::string_view path);
+std::size_t lastSeparator(std::string_view path);
+
 // Whether `name` (one path component, as written) is a reserved device name:
 // CON, PRN, AUX, NUL, COM0-9, LPT0-9, CONIN$, CONOUT$, also with an extension
 // or trailing dots and spaces ("con.txt", "NUL ").

@@ -32,7 +32,9 @@ constexpr std::size_t kShortName = 260;
 
 }  // namespace
 
-bool hasWildcards(std::string_view text) { return text.find_first_of("*?") != text.npos; }
+bool hasWildcards(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return c == '*' || c == '?'; });
+}
 
 bool wildcardMatch(std::string_view pattern, std::string_view name) {
     const std::size_t n = name.size();
@@ -84,6 +86,8 @@ bool wildcardMatch(std::string_view pattern, std::string_view name) {
             }
         }
         std::swap(at, next);
+        // Nothing matches any more: the rest of the pattern can't change that.
+        if (std::find(at, at + n + 1, 1) == at + n + 1) return false;
     }
     return at[n] != 0;
 }

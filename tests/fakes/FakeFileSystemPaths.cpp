@@ -2,6 +2,7 @@
 // reaches the file system, and finds what a folded path names.
 #include <stdexcept>
 
+#include "platform/Wildcard.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeText.h"
 
@@ -74,7 +75,7 @@ FakeFileSystem::Folded FakeFileSystem::fold(const std::string& path, bool allowP
                 return f;
             }
         }
-        if (part.find_first_of("*?") != part.npos) {
+        if (platform::hasWildcards(part)) {
             if (!allowPattern || !last || f.trailingSeparator) {
                 f.error = platform::kErrorInvalidName;
                 return f;
