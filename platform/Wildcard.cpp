@@ -44,7 +44,7 @@ bool wildcardMatch(std::string_view pattern, std::string_view name) {
     // at[k]: the pattern so far can end just before name position k. One pass
     // per pattern character keeps the cost at pattern × name length, whatever
     // the stars.
-    std::array<char, kShortName + 1> atShort{}, nextShort{};
+    std::array<char, kShortName + 1> atShort, nextShort;  // only [0, n] is used
     std::vector<char> atLong, nextLong;
     char* at = atShort.data();
     char* next = nextShort.data();
@@ -54,6 +54,7 @@ bool wildcardMatch(std::string_view pattern, std::string_view name) {
         at = atLong.data();
         next = nextLong.data();
     }
+    std::fill(at, at + n + 1, 0);
     at[0] = 1;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         const Kind kind = kindAt(pattern, i);
