@@ -37,7 +37,10 @@ void Script::readWholeFile(const std::string& path) {
     scriptLen_ = toInt16(static_cast<long long>(length));
     const std::size_t kept = std::min(contents.size(), scriptText_.size());
     std::copy_n(contents.begin(), kept, scriptText_.begin());
-    std::fill(scriptText_.begin() + static_cast<std::ptrdiff_t>(kept), scriptText_.end(), ' ');
+    // Past what the previous script filled, the buffer still holds spaces.
+    const auto end = scriptText_.begin() + static_cast<std::ptrdiff_t>(std::max(kept, filled_));
+    std::fill(scriptText_.begin() + static_cast<std::ptrdiff_t>(kept), end, ' ');
+    filled_ = kept;
 }
 
 // Positions are 1-based. scriptPos_ is an int so that the step past the last

@@ -64,7 +64,8 @@ private:
     RunObserver* observer_ = nullptr;
 
     std::string scriptText_ = std::string(kBufferSize, ' ');
-    int scriptPos_ = 1;  // see nextScriptLine: wider than 16 bits on purpose
+    std::size_t filled_ = 0;  // the buffer holds only spaces from here on
+    int scriptPos_ = 1;       // see nextScriptLine: wider than 16 bits on purpose
     Int16 scriptLen_ = 0;
 };
 

@@ -11,6 +11,7 @@
 #   tools/measure-fuzzing.sh                      # script_fuzzer, grow 300 s, fuzz 60 s
 #   tools/measure-fuzzing.sh --grow 600 --fuzz 120 path_fuzzer
 #   tools/measure-fuzzing.sh --corpus /some/grown/corpus --fuzz 30
+#   tools/measure-fuzzing.sh --keep /tmp/grown              # keep the grown corpus
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$root/build/sanitize
@@ -18,12 +19,14 @@ build=$root/build/sanitize
 grow=300
 fuzz=60
 corpus=
+keep=
 target=script_fuzzer
 while [ $# -gt 0 ]; do
   case $1 in
     --grow) grow=$2; shift 2 ;;
     --fuzz) fuzz=$2; shift 2 ;;
     --corpus) corpus=$2; shift 2 ;;
+    --keep) keep=$2; shift 2 ;;
     -*) echo "unknown option $1" >&2; exit 2 ;;
     *) target=$1; shift ;;
   esac
@@ -55,6 +58,10 @@ else
   echo "growing a corpus from the seeds for $grow s ..."
   "$fuzzer" "${flags[@]}" -seed=1 -max_total_time="$grow" "$work/corpus" >"$work/grow.log" 2>&1
   grep -E 'stat::(number_of_executed_units|average_exec_per_sec)' "$work/grow.log" | sed 's/^/  growing: /'
+fi
+if [ -n "$keep" ]; then
+  mkdir -p "$keep"
+  cp -r "$work/corpus"/. "$keep/"
 fi
 inputs=$(find "$work/corpus" -type f | wc -l)
 bytes=$(du -sb "$work/corpus" | cut -f1)
