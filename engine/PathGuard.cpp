@@ -89,6 +89,8 @@ bool isDeviceName(std::string_view name) {
     // The device is named by the text before the first dot, blanks ignored.
     std::string_view base = name.substr(0, name.find('.'));
     while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+    // Every device name has three to seven characters; most names have more.
+    if (base.size() < 3 || base.size() > 7) return false;
     for (const char* device : {"con", "prn", "aux", "nul", "conin$", "conout$"})
         if (VariableTable::lowerCaseIs(base, device)) return true;
     if (base.size() == 4 && (VariableTable::lowerCaseIs(base.substr(0, 3), "com") ||

@@ -56,12 +56,19 @@ bool VariableTable::lowerCaseIs(std::string_view text, std::string_view lowerTex
 }
 
 // Names are stored lower-cased, so a name of any case is compared as it is,
-// without a lower-cased copy.
-const std::string* VariableTable::findValue(std::string_view name) const {
+// without a lower-cased copy; rows of another length are passed over first,
+// since every line's name is looked up in all live rows.
+int VariableTable::rowOf(std::string_view name) const {
     for (int row = 0; row < variableCount_; ++row) {
-        if (lowerCaseIs(name, variableTable_[row].name)) return &variableTable_[row].value;
+        const std::string& stored = variableTable_[row].name;
+        if (stored.size() == name.size() && lowerCaseIs(name, stored)) return row;
     }
-    return nullptr;
+    return -1;
+}
+
+const std::string* VariableTable::findValue(std::string_view name) const {
+    const int row = rowOf(name);
+    return row < 0 ? nullptr : &variableTable_[row].value;
 }
 
 std::string VariableTable::getVariableValue(std::string_view whatVar) const {
@@ -70,11 +77,9 @@ std::string VariableTable::getVariableValue(std::string_view whatVar) const {
 }
 
 void VariableTable::setVariableValue(std::string_view name, std::string_view value) {
-    for (int row = 0; row < variableCount_; ++row) {
-        if (lowerCaseIs(name, variableTable_[row].name)) {
-            variableTable_[row].value = value;
-            return;
-        }
+    if (const int found = rowOf(name); found >= 0) {
+        variableTable_[found].value = value;
+        return;
     }
     if (variableCount_ >= kRows) throw Failure(FailureKind::OutOfRange, "variable table full");
     Row& row = variableTable_[variableCount_];

@@ -55,6 +55,8 @@ public:
     static bool lowerCaseIs(std::string_view text, std::string_view lowerText);
 
 private:
+    // The live row named `name` (any case), or -1.
+    int rowOf(std::string_view name) const;
     // The value of the live row named `name` (any case), or null.
     const std::string* findValue(std::string_view name) const;
 
