@@ -9,6 +9,7 @@
 #include "app/MessageLoop.h"
 #include "app/Module1.h"
 #include "app/ScreenUnits.h"
+#include "platform/win32/WideText.h"
 
 namespace app {
 
@@ -87,24 +88,26 @@ HWND Install::createControl(const char* className, const char* text, DWORD style
     const int x = twipsToPixels(left), y = twipsToPixels(top);
     const int w = twipsToPixels(left + width) - x;
     const int h = twipsToPixels(top + height) - y;
-    HWND control = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
-                                   hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   GetModuleHandleA(nullptr), nullptr);
+    HWND control =
+        CreateWindowExW(0, platform::win32::wide(className).c_str(),
+                        platform::win32::wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, x, y,
+                        w, h, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                        GetModuleHandleW(nullptr), nullptr);
     if (!control) failAndEnd("A control of the main dialog could not be created");
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;
 }
 
 void Install::showInside(HWND parent) {
     // A child window keeps its position, which now counts from the
     // backdrop's inner top-left corner: the screen's, as the backdrop covers it.
-    const LONG style = GetWindowLongA(hwnd_, GWL_STYLE);
-    SetWindowLongA(hwnd_, GWL_STYLE, (style & ~WS_POPUP) | WS_CHILD);
+    const LONG style = GetWindowLongW(hwnd_, GWL_STYLE);
+    SetWindowLongW(hwnd_, GWL_STYLE, (style & ~WS_POPUP) | WS_CHILD);
     SetParent(hwnd_, parent);
     ShowWindow(hwnd_, SW_SHOW);
     // A child window's caption is never activated by the system; it stands
     // for the program's one active dialog, so draw it active.
-    SendMessageA(hwnd_, WM_NCACTIVATE, TRUE, 0);
+    SendMessageW(hwnd_, WM_NCACTIVATE, TRUE, 0);
     restoreFocus();
 }
 
@@ -123,8 +126,9 @@ void Install::restoreFocus() {
 void Install::Form_Load() {
     engine_.Form_Load();
     for (const std::string& title : engine_.applications())
-        SendMessageA(list1_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title.c_str()));
-    if (engine_.firstChosenAtOnce()) SendMessageA(list1_, LB_SETSEL, TRUE, 0);
+        SendMessageW(list1_, LB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(platform::win32::wide(title).c_str()));
+    if (engine_.firstChosenAtOnce()) SendMessageW(list1_, LB_SETSEL, TRUE, 0);
     List1_Click();
 }
 
@@ -132,10 +136,10 @@ void Install::Form_Load() {
 void Install::List1_Click() { EnableWindow(ok_, selectedPositions().empty() ? FALSE : TRUE); }
 
 std::vector<int> Install::selectedPositions() const {
-    const LRESULT count = SendMessageA(list1_, LB_GETSELCOUNT, 0, 0);
+    const LRESULT count = SendMessageW(list1_, LB_GETSELCOUNT, 0, 0);
     if (count <= 0) return {};
     std::vector<int> positions(static_cast<std::size_t>(count));
-    const LRESULT got = SendMessageA(list1_, LB_GETSELITEMS, static_cast<WPARAM>(count),
+    const LRESULT got = SendMessageW(list1_, LB_GETSELITEMS, static_cast<WPARAM>(count),
                                      reinterpret_cast<LPARAM>(positions.data()));
     positions.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
     return positions;
@@ -187,7 +191,7 @@ LRESULT Install::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_NCACTIVATE:
             // Keep the caption drawn active while the dialog is the backdrop's child.
-            if (GetWindowLongA(hwnd_, GWL_STYLE) & WS_CHILD)
+            if (GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD)
                 return defaultHandling(message, TRUE, lParam);
             break;
         case WM_CLOSE:
@@ -203,7 +207,9 @@ LRESULT Install::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void Install::centerForm() { Module1::centerForm(hwnd_); }
 
-void Install::setCaption(const std::string& caption) { SetWindowTextA(hwnd_, caption.c_str()); }
+void Install::setCaption(const std::string& caption) {
+    SetWindowTextW(hwnd_, platform::win32::wide(caption).c_str());
+}
 
 void Install::hide() { ShowWindow(hwnd_, SW_HIDE); }
 

@@ -1,5 +1,7 @@
 #include "app/MessageBoxes.h"
 
+#include "platform/win32/WideText.h"
+
 namespace app {
 
 std::string applicationTitle = kDefaultApplicationTitle;
@@ -8,7 +10,8 @@ HWND ownerWindow = nullptr;
 int messageBox(const std::string& text, unsigned style, const std::string& caption) {
     const std::string& shown = caption.empty() ? applicationTitle : caption;
     HWND owner = ownerWindow && IsWindow(ownerWindow) ? ownerWindow : nullptr;
-    return MessageBoxA(owner, text.c_str(), shown.c_str(), style);
+    return MessageBoxW(owner, platform::win32::wide(text).c_str(),
+                       platform::win32::wide(shown).c_str(), style);
 }
 
 }  // namespace app

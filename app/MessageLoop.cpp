@@ -9,15 +9,15 @@ HWND dialogWindow = nullptr;
 void dispatch(MSG& msg) {
     HWND dialog = dialogWindow;
     if (dialog && IsWindowVisible(dialog) && (msg.hwnd == dialog || IsChild(dialog, msg.hwnd)) &&
-        IsDialogMessageA(dialog, &msg))
+        IsDialogMessageW(dialog, &msg))
         return;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
 }
 
 void processPendingEvents() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) endAtOnce(static_cast<unsigned>(msg.wParam));
         dispatch(msg);
     }
@@ -26,7 +26,7 @@ void processPendingEvents() {
 void runMessageLoop() {
     MSG msg;
     for (;;) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) endAtOnce(got == 0 ? 0 : 1);
         dispatch(msg);
     }

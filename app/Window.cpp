@@ -2,26 +2,29 @@
 
 #include "app/Ending.h"
 #include "app/resource.h"
+#include "platform/win32/WideText.h"
 
 namespace app {
 
 void Window::registerClass(const char* className, HICON icon) {
-    WNDCLASSEXA wc{};
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &Window::windowProcedure;
-    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hInstance = GetModuleHandleW(nullptr);
     wc.hIcon = icon;
     wc.hIconSm = icon;
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = className;
-    RegisterClassExA(&wc);
+    const std::wstring name = platform::win32::wide(className);
+    wc.lpszClassName = name.c_str();
+    RegisterClassExW(&wc);
 }
 
-HWND Window::create(DWORD exStyle, const char* className, const char* caption, DWORD style, int x,
-                    int y, int width, int height, HWND parent) {
-    return CreateWindowExA(exStyle, className, caption, style, x, y, width, height, parent, nullptr,
-                           GetModuleHandleA(nullptr), this);
+HWND Window::create(DWORD exStyle, const char* className, const std::string& caption, DWORD style,
+                    int x, int y, int width, int height, HWND parent) {
+    return CreateWindowExW(exStyle, platform::win32::wide(className).c_str(),
+                           platform::win32::wide(caption).c_str(), style, x, y, width, height,
+                           parent, nullptr, GetModuleHandleW(nullptr), this);
 }
 
 LRESULT Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -31,18 +34,18 @@ LRESULT Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK Window::windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Window* self = nullptr;
     if (message == WM_NCCREATE) {
-        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         if (self) self->hwnd_ = hwnd;
     } else {
-        self = reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
-    if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
 
     LRESULT result = 0;
     guarded([&] { result = self->handleMessage(message, wParam, lParam); });
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;
     }
     return result;
@@ -56,14 +59,14 @@ SIZE outerSize(int innerWidth, int innerHeight, DWORD style, DWORD exStyle) {
 
 HICON programIcon() {
     static HICON icon =
-        static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PROGRAM),
+        static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM),
                                       IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
     return icon;
 }
 
 void setIcon(HWND window) {
-    SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(programIcon()));
-    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(programIcon()));
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(programIcon()));
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(programIcon()));
 }
 
 }  // namespace app

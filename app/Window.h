@@ -1,9 +1,13 @@
 // A window object that owns its handle. One static window procedure serves
 // every window of the program: it finds the object from the handle and hands
-// the message to it, inside the handler boundary.
+// the message to it, inside the handler boundary. The windows are Unicode
+// windows: their texts (UTF-8 in the program) reach them through the W
+// functions, whatever the ANSI code page.
 #pragma once
 
 #include <windows.h>
+
+#include <string>
 
 namespace app {
 
@@ -21,14 +25,14 @@ protected:
     static void registerClass(const char* className, HICON icon);
 
     // Creates the window with this object attached to it.
-    HWND create(DWORD exStyle, const char* className, const char* caption, DWORD style, int x,
-                int y, int width, int height, HWND parent);
+    HWND create(DWORD exStyle, const char* className, const std::string& caption, DWORD style,
+                int x, int y, int width, int height, HWND parent);
 
     // The object's own messages; anything it leaves goes to DefWindowProc.
     virtual LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     LRESULT defaultHandling(UINT message, WPARAM wParam, LPARAM lParam) {
-        return DefWindowProcA(hwnd_, message, wParam, lParam);
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 
     HWND hwnd_ = nullptr;

@@ -9,6 +9,7 @@
 #include "app/ScreenUnits.h"
 #include "app/portable/Geometry.h"
 #include "platform/Win32Codes.h"
+#include "platform/win32/WideText.h"
 
 namespace app {
 
@@ -76,15 +77,15 @@ void frmBackDrop::paintBackdrop() {
     Module1::programTitle = installTitle_();
     applicationTitle = Module1::programTitle;
     // The backdrop stands for the program on the taskbar: it carries the title.
-    SetWindowTextA(hwnd_, applicationTitle.c_str());
+    SetWindowTextW(hwnd_, platform::win32::wide(applicationTitle).c_str());
 
-    const std::string& title = Module1::programTitle;
+    const std::wstring title = platform::win32::wide(Module1::programTitle);
     HGDIOBJ previousFont = SelectObject(image_, font_);
     SetBkMode(image_, TRANSPARENT);
     SetTextColor(image_, RGB(0, 0, 0));
-    TextOutA(image_, 8, 8, title.data(), static_cast<int>(title.size()));
+    TextOutW(image_, 8, 8, title.data(), static_cast<int>(title.size()));
     SetTextColor(image_, RGB(255, 255, 255));
-    TextOutA(image_, 4, 4, title.data(), static_cast<int>(title.size()));
+    TextOutW(image_, 4, 4, title.data(), static_cast<int>(title.size()));
     SelectObject(image_, previousFont);
 }
 

@@ -6,6 +6,7 @@
 #include "app/MessageLoop.h"
 #include "app/Module1.h"
 #include "app/ScreenUnits.h"
+#include "platform/win32/WideText.h"
 
 namespace app {
 
@@ -25,24 +26,24 @@ void frmProgress::Form_Load() {
     const SIZE outer =
         outerSize(twipsToPixels(kInnerWidth), twipsToPixels(kInnerHeight), kStyle, kExStyle);
     const std::string caption = installTitle_();
-    create(kExStyle, kClassName, caption.c_str(), kStyle, 0, 0, outer.cx, outer.cy, ownerWindow);
+    create(kExStyle, kClassName, caption, kStyle, 0, 0, outer.cx, outer.cy, ownerWindow);
     if (!hwnd_) failAndEnd("The progress window could not be created");
     setIcon(hwnd_);
 
     const int x = twipsToPixels(kLabelLeft), y = twipsToPixels(kLabelTop);
     // One line: a title too long for the label is cut off at its right edge.
     // SS_NOPREFIX: an "&" in an application's title is shown as it is.
-    fname_ = CreateWindowExA(
-        0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, x, y,
+    fname_ = CreateWindowExW(
+        0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, x, y,
         twipsToPixels(kLabelLeft + kLabelWidth) - x, twipsToPixels(kLabelTop + kLabelHeight) - y,
-        hwnd_, nullptr, GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(fname_, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont()), FALSE);
+        hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(fname_, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont()), FALSE);
     Module1::centerForm(hwnd_);
 }
 
 void frmProgress::removing(const std::string& subject) {
     if (!hwnd_) Form_Load();
-    SetWindowTextA(fname_, ("Removing " + subject).c_str());
+    SetWindowTextW(fname_, platform::win32::wide("Removing " + subject).c_str());
     processPendingEvents();
 }
 

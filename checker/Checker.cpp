@@ -41,13 +41,13 @@ public:
         const int length = install_.script().scriptLen();
         if (length > engine::Script::kBufferSize)
             app_->warnings.push_back("the script is " + std::to_string(length) +
-                                     " bytes long; the uninstaller reads only its first 9,000 "
-                                     "characters and never the " +
+                                     " characters long; the uninstaller reads only its first "
+                                     "9,000 characters and never the " +
                                      std::to_string(length - engine::Script::kBufferSize) +
                                      " after them");
     }
 
-    void lineStarting(int number, const std::string& text) override {
+    void lineStarting(int number, const std::string& text, const engine::LineEnd& end) override {
         line_.emplace();
         line_->line = number;
         line_->text = text;
@@ -56,13 +56,13 @@ public:
         eventMark_ = journal_.size();
         refusalMark_ = install_.deletions().refusalCount();
 
-        for (const std::string& name : referencedNames(text)) {
+        for (const std::string& name : referencedNames(text, install_.variables())) {
             if (!install_.variables().isStored(name))
                 line_->warnings.push_back("$" + name +
                                           "$ is set by no earlier line, earlier script or "
                                           "standard variable: it expands to nothing");
         }
-        checkLineEnd(text);
+        checkLineEnd(text, end);
     }
 
     void lineDecoded(const std::string& key, const std::string& value) override {
@@ -110,37 +110,25 @@ public:
 private:
     // A carriage return must be followed by a line feed: the reader skips
     // the character after it unread, whatever it is.
-    void checkLineEnd(const std::string& text) {
+    void checkLineEnd(const std::string& text, const engine::LineEnd& end) {
         if (text.find('\n') != std::string::npos)
             line_->warnings.push_back(
                 "a line feed without a carriage return: the uninstaller reads the text on both "
                 "sides of it as one line");
-        const engine::Script& script = install_.script();
-        // The reader stands two characters past the line: its end and the
-        // character after it.
-        const long long crIndex = static_cast<long long>(script.scriptPos()) - 3;
-        const long long length = script.scriptLen();
-        const std::string& buffer = script.scriptText();
-        if (crIndex < 0 || crIndex >= static_cast<long long>(buffer.size())) return;
-        if (buffer[static_cast<std::size_t>(crIndex)] != '\r') return;
-        const long long next = crIndex + 1;
-        if (next >= length || next >= static_cast<long long>(buffer.size())) return;
-        const char skipped = buffer[static_cast<std::size_t>(next)];
-        if (skipped != '\n') {
-            // Built up piece by piece: GCC 12 warns falsely about "literal" + string&&.
-            std::string warning =
-                "the line ends in a carriage return without a line feed: the uninstaller skips "
-                "the character after it (";
-            if (skipped == '\r') {
-                warning += "a carriage return";
-            } else {
-                warning += '\'';
-                warning += skipped;
-                warning += '\'';
-            }
-            warning += ") unread";
-            line_->warnings.push_back(warning);
+        if (!end.carriageReturn || end.skipped.empty() || end.skipped == "\n") return;
+        // Built up piece by piece: GCC 12 warns falsely about "literal" + string&&.
+        std::string warning =
+            "the line ends in a carriage return without a line feed: the uninstaller skips "
+            "the character after it (";
+        if (end.skipped == "\r") {
+            warning += "a carriage return";
+        } else {
+            warning += '\'';
+            warning += end.skipped;
+            warning += '\'';
         }
+        warning += ") unread";
+        line_->warnings.push_back(warning);
     }
 
     void harvest(Deletes& deletes, std::vector<std::string>& refused,
@@ -308,8 +296,8 @@ Plan check(platform::Platform real, const std::optional<std::string>& folder) {
     }
 
     Journal journal;
-    RecordingFileSystem files(real.files, journal);
-    RecordingRegistry registry(real.registry, journal);
+    RecordingFileSystem files(real.files, real.system, journal);
+    RecordingRegistry registry(real.registry, real.system, journal);
     RecordingSystem system(real.system);
     RecordingShell shell;
     if (folder) {

@@ -5,7 +5,6 @@
 
 #include "checker/RecordingText.h"
 #include "engine/Install.h"
-#include "engine/VariableTable.h"
 
 namespace checker {
 
@@ -22,8 +21,9 @@ std::string displayPath(const std::string& finalPath) {
 
 // ---- files
 
-RecordingFileSystem::RecordingFileSystem(platform::FileSystem& real, Journal& journal)
-    : real_(real), journal_(journal) {}
+RecordingFileSystem::RecordingFileSystem(platform::FileSystem& real,
+                                         const platform::TextRules& text, Journal& journal)
+    : real_(real), text_(text), journal_(journal) {}
 
 void RecordingFileSystem::setRunningProgram(const std::string& path) {
     std::string display;
@@ -42,7 +42,7 @@ bool RecordingFileSystem::locate(const std::string& path, std::string& display, 
     real_.closeEntry(handle);
     if (!described) return false;
     display = displayPath(finalPath);
-    key = keyOf(display);
+    key = keyOf(text_, display);
     return true;
 }
 
@@ -57,7 +57,7 @@ Status RecordingFileSystem::goneStatus(const std::string& key) const {
 
 bool RecordingFileSystem::mayBeGone(const std::string& path) const {
     if (gone_.empty()) return false;
-    const std::string name = lastNameKey(path);
+    const std::string name = lastNameKey(text_, path);
     return name.find('~') != std::string::npos || goneNames_.count(name) != 0;
 }
 
@@ -103,7 +103,7 @@ Status RecordingFileSystem::filterListing(const std::string& pattern, std::vecto
     if (gone_.empty() || cut == std::string::npos) return platform::kErrorSuccess;
     // Nothing listed, nor the folder, bears a deleted name: nothing to take out.
     const bool named = std::any_of(entries.begin(), entries.end(), [&](const Entry& entry) {
-        return goneNames_.count(lower(nameOf(entry))) != 0;
+        return goneNames_.count(text_.upperCaseOrdinal(nameOf(entry))) != 0;
     });
     if (!named && !mayBeGone(pattern.substr(0, cut))) return platform::kErrorSuccess;
     std::string display, folderKey;
@@ -114,7 +114,7 @@ Status RecordingFileSystem::filterListing(const std::string& pattern, std::vecto
     }
     entries.erase(std::remove_if(entries.begin(), entries.end(),
                                  [&](const Entry& entry) {
-                                     return gone_.count(childKey(folderKey, nameOf(entry))) != 0;
+                                     return gone_.count(childKey(text_, folderKey, nameOf(entry))) != 0;
                                  }),
                   entries.end());
     return platform::kErrorSuccess;
@@ -153,7 +153,7 @@ Status RecordingFileSystem::openEntry(const std::string& path, platform::OpenFor
     if (needed &&
         real_.describeEntry(opened, entry.finalPath, entry.attributes) == platform::kErrorSuccess) {
         entry.display = displayPath(entry.finalPath);
-        entry.key = keyOf(entry.display);
+        entry.key = keyOf(text_, entry.display);
         if (const Status gone = goneStatus(entry.key); gone != platform::kErrorSuccess) {
             real_.closeEntry(opened);
             return gone;
@@ -188,7 +188,7 @@ std::vector<std::string> RecordingFileSystem::remainingIn(const std::string& dis
     real_.findEntries(display + (display.back() == '\\' ? "*" : "\\*"), found);
     std::vector<std::string> names;
     for (const platform::FoundEntry& entry : found) {
-        const std::string child = childKey(key, entry.name);
+        const std::string child = childKey(text_, key, entry.name);
         if (gone_.count(child) == 0) names.push_back(entry.name);
     }
     return names;
@@ -207,7 +207,7 @@ Status RecordingFileSystem::deleteEntry(FileHandle handle) {
         // The running uninstaller stays until the restart that deletes it
         // and then its folder; that is no surprise worth a warning.
         const auto running = std::find_if(left.begin(), left.end(), [&](const std::string& name) {
-            return childKey(entry.key, name) == runningProgram_;
+            return childKey(text_, entry.key, name) == runningProgram_;
         });
         if (running != left.end()) {
             left.erase(running);
@@ -236,7 +236,7 @@ void RecordingFileSystem::closeEntry(FileHandle handle) {
         const Opened& entry = it->second;
         if (entry.deletePending) {
             gone_.insert(entry.key);
-            goneNames_.insert(lastNameKey(entry.key));
+            goneNames_.insert(lastNameKey(text_, entry.key));
             const bool folder = (entry.attributes & platform::kAttributeDirectory) != 0;
             journal_.push_back({folder ? Event::Kind::FolderDeleted : Event::Kind::FileDeleted,
                                 entry.display,

@@ -45,7 +45,8 @@ std::string displayPath(const std::string& finalPath);
 
 class RecordingFileSystem final : public platform::FileSystem {
 public:
-    RecordingFileSystem(platform::FileSystem& real, Journal& journal);
+    RecordingFileSystem(platform::FileSystem& real, const platform::TextRules& text,
+                        Journal& journal);
 
     // The uninstaller's own program file: deleting it fails as deleting a
     // running program does, so the run schedules it for the next restart.
@@ -73,7 +74,7 @@ public:
 
 private:
     struct Opened {
-        std::string key;        // lower-cased long path; empty when unknown
+        std::string key;        // long path as names compare; empty when unknown
         std::string display;    // long path as stored
         std::string finalPath;  // as the system gave it, for the run's own question
         std::uint32_t attributes = 0;
@@ -81,7 +82,7 @@ private:
         bool deletePending = false;
     };
 
-    // Where `path` really is: its long path and the lower-cased key; false
+    // Where `path` really is: its long path and its key; false
     // when the real system can't open it.
     bool locate(const std::string& path, std::string& display, std::string& key);
     // 0 when the real object at `key` is still there, 2 when an earlier
@@ -100,6 +101,7 @@ private:
     std::vector<std::string> remainingIn(const std::string& display, const std::string& key);
 
     platform::FileSystem& real_;
+    const platform::TextRules& text_;
     Journal& journal_;
     std::set<std::string> gone_;
     std::set<std::string> goneNames_;  // the last names in gone_
@@ -110,7 +112,7 @@ private:
 
 class RecordingRegistry final : public platform::Registry {
 public:
-    RecordingRegistry(platform::Registry& real, Journal& journal);
+    RecordingRegistry(platform::Registry& real, const platform::TextRules& text, Journal& journal);
 
     // A product staged in `installDir`: the product key reads as naming
     // that folder, whether or not this machine has the key.
@@ -130,11 +132,12 @@ public:
 private:
     struct Opened {
         std::string display;  // "HKCR\..." as written
-        std::string key;      // the same, lower-cased, one separator
+        std::string key;      // the same as names compare, one separator
     };
     std::vector<std::string> liveSubkeys(platform::HKey key, const std::string& lowerName);
 
     platform::Registry& real_;
+    const platform::TextRules& text_;
     Journal& journal_;
     std::set<std::string> gone_;
     std::map<platform::HKey, Opened> opened_;
@@ -150,10 +153,10 @@ public:
 
     void setInstallFolder(const std::string& installDir);
 
-    std::uint32_t getWindowsDirectory(char* buffer, std::uint32_t size) override {
+    std::uint32_t getWindowsDirectory(char16_t* buffer, std::uint32_t size) override {
         return real_.getWindowsDirectory(buffer, size);
     }
-    std::uint32_t getSystemDirectory(char* buffer, std::uint32_t size) override {
+    std::uint32_t getSystemDirectory(char16_t* buffer, std::uint32_t size) override {
         return real_.getSystemDirectory(buffer, size);
     }
     std::uint32_t getDriveType(const std::string& rootPath) override {
@@ -162,6 +165,11 @@ public:
     std::string programFolder() override { return folder_; }
     std::string programName() override { return "sprellow"; }
     std::string programFile() override { return folder_ + "\\sprellow.exe"; }
+    std::string fromAnsi(std::string_view bytes) const override { return real_.fromAnsi(bytes); }
+    std::string lowerCase(std::string_view text) const override { return real_.lowerCase(text); }
+    std::string upperCaseOrdinal(std::string_view text) const override {
+        return real_.upperCaseOrdinal(text);
+    }
 
 private:
     platform::System& real_;

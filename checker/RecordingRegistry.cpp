@@ -7,6 +7,7 @@
 #include "checker/Recording.h"
 #include "checker/RecordingText.h"
 #include "engine/Install.h"
+#include "platform/Utf8.h"
 
 namespace checker {
 
@@ -15,8 +16,9 @@ using namespace recording;
 
 // ---- registry
 
-RecordingRegistry::RecordingRegistry(platform::Registry& real, Journal& journal)
-    : real_(real), journal_(journal) {}
+RecordingRegistry::RecordingRegistry(platform::Registry& real, const platform::TextRules& text,
+                                     Journal& journal)
+    : real_(real), text_(text), journal_(journal) {}
 
 void RecordingRegistry::stageProduct(const std::string& installDir) {
     staged_ = true;
@@ -37,9 +39,10 @@ Status RecordingRegistry::openKey(platform::HKey root, const std::string& subKey
     const std::string tidy = tidyKeyPath(subKey);
     Opened opened;
     opened.display = tidy.empty() ? parent : parent + "\\" + tidy;
-    opened.key = lower(opened.display);
+    opened.key = text_.upperCaseOrdinal(opened.display);
 
-    if (staged_ && opened.key == lower(std::string("HKLM\\") + engine::kProductKey)) {
+    if (staged_ &&
+        opened.key == text_.upperCaseOrdinal(std::string("HKLM\\") + engine::kProductKey)) {
         opened_[kStagedProductKey] = opened;
         result = kStagedProductKey;
         journal_.push_back({Event::Kind::KeyOpened, opened.display, {}, 0});
@@ -67,7 +70,9 @@ Status RecordingRegistry::queryValue(platform::HKey key, const std::string& valu
     if (key != kStagedProductKey) return real_.queryValue(key, valueName, type, data, size);
     if (!valueName.empty()) return platform::kErrorFileNotFound;
     if (data != nullptr && size == nullptr) return platform::kErrorInvalidParameter;
-    const std::string bytes = stagedDir_ + std::string(1, '\0');
+    // The value as RegQueryValueExW gives it: UTF-16 units and their NUL.
+    const std::u16string units = platform::utf8::toUtf16(stagedDir_) + u'\0';
+    const std::string bytes(reinterpret_cast<const char*>(units.data()), units.size() * 2);
     const auto needed = static_cast<std::uint32_t>(bytes.size());
     if (type != nullptr) *type = platform::kRegSz;
     if (data == nullptr) {
@@ -90,7 +95,7 @@ std::vector<std::string> RecordingRegistry::liveSubkeys(platform::HKey key,
     real_.subkeyNames(key, names);
     names.erase(std::remove_if(names.begin(), names.end(),
                                [&](const std::string& name) {
-                                   return gone_.count(lowerName + "\\" + lower(name)) != 0;
+                                   return gone_.count(lowerName + "\\" + text_.upperCaseOrdinal(name)) != 0;
                                }),
                 names.end());
     return names;
@@ -102,7 +107,7 @@ Status RecordingRegistry::deleteKey(platform::HKey key, const std::string& subKe
     // The run deletes only keys it has opened, by the empty name.
     if (!subKey.empty()) return platform::kErrorAccessDenied;
     const Opened& opened = it->second;
-    // As RegDeleteKeyA, a key that still has subkeys is not deleted.
+    // As RegDeleteKeyW, a key that still has subkeys is not deleted.
     const std::vector<std::string> left = liveSubkeys(key, opened.key);
     if (!left.empty()) {
         journal_.push_back({Event::Kind::KeyKept, opened.display, "it has subkeys: " + listed(left),

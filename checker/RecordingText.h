@@ -1,13 +1,14 @@
 // Helpers the recording file system and registry share: the names of what
-// is gone are kept lower-cased, paths and keys tidied as the system tidies them.
+// is gone are kept as the system compares names (upper-cased, ordinal),
+// paths and keys tidied as the system tidies them.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "engine/VariableTable.h"
 #include "platform/Registry.h"
+#include "platform/TextRules.h"
 
 namespace checker::recording {
 
@@ -17,18 +18,17 @@ inline constexpr platform::HKey kStagedProductKey = 0x7FFFFF01u;
 // At most this many names are given when a folder or key still holds things.
 inline constexpr std::size_t kNamesShown = 3;
 
-inline std::string lower(const std::string& text) { return engine::VariableTable::lowerCase(text); }
-
-// The key of a long path: lower-cased, no trailing separator but a root's.
-inline std::string keyOf(const std::string& display) {
-    std::string key = lower(display);
+// The key of a long path: as names compare, no trailing separator but a root's.
+inline std::string keyOf(const platform::TextRules& text, const std::string& display) {
+    std::string key = text.upperCaseOrdinal(display);
     while (key.size() > 3 && key.back() == '\\') key.pop_back();
     return key;
 }
 
-inline std::string childKey(const std::string& folderKey, const std::string& name) {
-    if (!folderKey.empty() && folderKey.back() == '\\') return folderKey + lower(name);
-    return folderKey + "\\" + lower(name);
+inline std::string childKey(const platform::TextRules& text, const std::string& folderKey,
+                            const std::string& name) {
+    if (!folderKey.empty() && folderKey.back() == '\\') return folderKey + text.upperCaseOrdinal(name);
+    return folderKey + "\\" + text.upperCaseOrdinal(name);
 }
 
 inline std::string listed(const std::vector<std::string>& names) {
@@ -50,10 +50,10 @@ inline std::string tidyKeyPath(const std::string& path) {
 }
 
 // A name as the system stores it: trailing dots and blanks go.
-inline std::string lastNameKey(const std::string& path) {
+inline std::string lastNameKey(const platform::TextRules& text, const std::string& path) {
     std::string name = path.substr(path.find_last_of("\\/") + 1);
     while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
-    return lower(name);
+    return text.upperCaseOrdinal(name);
 }
 
 }  // namespace checker::recording

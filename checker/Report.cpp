@@ -16,7 +16,6 @@ std::string plural(int n, const char* one, const char* many) {
 // A JSON document written a value at a time, with two-space indentation.
 class Json {
 public:
-    explicit Json(ToUtf8 toUtf8) : toUtf8_(toUtf8) {}
 
     void open(char bracket, const char* name = nullptr) {
         item(name);
@@ -30,13 +29,13 @@ public:
         out_ += bracket;
         first_ = false;
     }
-    void text(const char* name, const std::string& ansi) {
+    void text(const char* name, const std::string& utf8) {
         item(name);
-        out_ += jsonString(toUtf8_(ansi));
+        out_ += jsonString(utf8);
     }
-    void optionalText(const char* name, const std::optional<std::string>& ansi) {
-        if (ansi)
-            text(name, *ansi);
+    void optionalText(const char* name, const std::optional<std::string>& utf8) {
+        if (utf8)
+            text(name, *utf8);
         else
             raw(name, "null");
     }
@@ -74,7 +73,6 @@ private:
         if (name != nullptr) out_ += jsonString(name) + ": ";
     }
 
-    ToUtf8 toUtf8_;
     std::string out_;
     int depth_ = 0;
     bool first_ = true;
@@ -110,19 +108,6 @@ void textList(std::string& out, const std::vector<std::string>& list, const char
 
 }  // namespace
 
-std::string latin1ToUtf8(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 std::string jsonString(const std::string& utf8) {
     std::string out = "\"";
     for (unsigned char c : utf8) {
@@ -155,8 +140,8 @@ std::string jsonString(const std::string& utf8) {
     return out + "\"";
 }
 
-std::string toJson(const Plan& plan, ToUtf8 toUtf8) {
-    Json j(toUtf8);
+std::string toJson(const Plan& plan) {
+    Json j;
     j.open('{');
     j.raw("schema", "1");
     j.text("mode", plan.folderMode ? "folder" : "installed");

@@ -11,6 +11,7 @@
 #include "engine/Script.h"
 #include "engine/VariableTable.h"
 #include "engine/Views.h"
+#include "platform/Utf8.h"
 
 namespace checker {
 
@@ -33,6 +34,10 @@ public:
 inline std::string leftOutReason(const engine::Failure& failure) {
     switch (failure.kind()) {
         case engine::FailureKind::FileNotFound:
+            return "it is not there any more";
+        case engine::FailureKind::PermissionDenied:
+            return "it is locked or may not be read";
+        case engine::FailureKind::FileAccess:
             return "it can't be opened or read";
         case engine::FailureKind::Overflow:
             return "it is longer than 32,767 bytes";
@@ -47,18 +52,19 @@ inline std::string leftOutReason(const engine::Failure& failure) {
 // The names of the $name$ references in a value as the decoder first sees
 // it (cut, without quotes and ampersands), in order, each once. A reference
 // inside a substituted value is not looked at.
-inline std::vector<std::string> referencedNames(const std::string& line) {
+inline std::vector<std::string> referencedNames(const std::string& line,
+                                                const engine::VariableTable& variables) {
     std::vector<std::string> names;
     const std::size_t eq = line.find('=');
     if (eq == std::string::npos) return names;
-    const std::string raw =
-        engine::Script::stripAmpersands(engine::Script::stripQuotes(line.substr(eq + 1, 999)));
+    const std::string raw = engine::Script::stripAmpersands(engine::Script::stripQuotes(
+        std::string(platform::utf8::firstCharacters(std::string_view(line).substr(eq + 1), 999))));
     std::set<std::string> seen;
     for (std::size_t p1 = raw.find('$'); p1 != std::string::npos;) {
         const std::size_t p2 = raw.find('$', p1 + 1);
         if (p2 == std::string::npos) break;
         const std::string name = raw.substr(p1 + 1, p2 - p1 - 1);
-        if (seen.insert(engine::VariableTable::lowerCase(name)).second) names.push_back(name);
+        if (seen.insert(variables.lowerCase(name)).second) names.push_back(name);
         p1 = raw.find('$', p2 + 1);
     }
     return names;

@@ -31,8 +31,9 @@ std::string folderOf(const std::string& pattern) {
 
 }  // namespace
 
-DeletionRules::DeletionRules(platform::FileSystem& files, const GuardFolders& folders)
-    : files_(files), guard_(folders) {
+DeletionRules::DeletionRules(platform::FileSystem& files, const GuardFolders& folders,
+                             const platform::TextRules& text)
+    : files_(files), text_(text), guard_(folders, text) {
     // A protected folder is protected under every name it has; a real
     // location that the written ones already cover adds nothing.
     for (const std::string* folder :
@@ -79,7 +80,7 @@ void DeletionRules::holdOwned(Owned& owned, const std::string& what) {
     std::string finalPath;
     const bool described =
         files_.describeEntry(held, finalPath, attributes) == platform::kErrorSuccess;
-    auto real = described ? canonicalFinalPath(finalPath) : std::nullopt;
+    auto real = described ? canonicalFinalPath(finalPath, text_) : std::nullopt;
     if (!real) {
         owned.verdict = Verdict::no(what + " has no location the system can tell");
     } else if (isLink(attributes)) {
@@ -152,7 +153,7 @@ FileHandle DeletionRules::openChecked(const std::string& path, Reach reach, cons
     } else if (isFolder(attributes) != folder) {
         files_.closeEntry(handle);  // changed from file to folder meanwhile: nothing to do
         return kNoFile;
-    } else if (const auto real = canonicalFinalPath(finalPath)) {
+    } else if (const auto real = canonicalFinalPath(finalPath, text_)) {
         verdict = judge(*real, reach, within);
     } else {
         verdict = Verdict::no("has no location the system can tell");
@@ -186,7 +187,7 @@ void DeletionRules::deleteFiles(const std::string& pattern) {
 }
 
 void DeletionRules::removeFolder(const std::string& folder, Reach reach) {
-    const auto written = canonicalPath(folder);
+    const auto written = canonicalPath(folder, text_);
     if (!written || written->isRoot()) {
         refuse(folder, written ? "is a drive root" : "is not a full path");
         return;
@@ -247,7 +248,7 @@ std::string DeletionRules::realName(const std::string& path) {
     const bool described =
         files_.describeEntry(handle, finalPath, attributes) == platform::kErrorSuccess;
     files_.closeEntry(handle);
-    return described && canonicalFinalPath(finalPath) ? lastName(finalPath) : lastName(path);
+    return described && canonicalFinalPath(finalPath, text_) ? lastName(finalPath) : lastName(path);
 }
 
 std::optional<CanonicalPath> DeletionRules::whereIs(const std::string& path) {
@@ -260,7 +261,7 @@ std::optional<CanonicalPath> DeletionRules::whereIs(const std::string& path) {
     const bool described =
         files_.describeEntry(handle, finalPath, attributes) == platform::kErrorSuccess;
     files_.closeEntry(handle);
-    return described ? canonicalFinalPath(finalPath) : std::nullopt;
+    return described ? canonicalFinalPath(finalPath, text_) : std::nullopt;
 }
 
 void DeletionRules::refuse(std::string path, std::string reason) {

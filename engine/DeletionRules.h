@@ -25,7 +25,8 @@ struct Refusal {
 
 class DeletionRules {
 public:
-    DeletionRules(platform::FileSystem& files, const GuardFolders& folders);
+    DeletionRules(platform::FileSystem& files, const GuardFolders& folders,
+                  const platform::TextRules& text);
     ~DeletionRules();
     DeletionRules(const DeletionRules&) = delete;
     DeletionRules& operator=(const DeletionRules&) = delete;
@@ -84,6 +85,7 @@ private:
     std::optional<CanonicalPath> whereIs(const std::string& path);
 
     platform::FileSystem& files_;
+    const platform::TextRules& text_;
     PathGuard guard_;
     Owned install_;
     Owned startMenu_;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "platform/Utf8.h"
 #include "sysenv/SysEnv.h"
 
 namespace engine {
@@ -13,7 +14,14 @@ constexpr const char* kMarkerFile = "\\can't delete";
 constexpr std::size_t kMaxFolderName = 999;
 
 // Character positions in a command are 16-bit: a longer text is an overflow.
-void checkPositions(const std::string& text) { toInt16(static_cast<long long>(text.size())); }
+// Most commands are far shorter in bytes, and need no counting.
+void checkPositions(const std::string& text) {
+    if (text.size() > 32767) toInt16(static_cast<long long>(platform::utf8::characterCount(text)));
+}
+
+std::string firstCharacters(std::string_view text, std::size_t count) {
+    return std::string(platform::utf8::firstCharacters(text, count));
+}
 
 // The text before the last "\\" of `text`, or all of it when there is none.
 std::string beforeLastSeparator(const std::string& text) {
@@ -26,8 +34,9 @@ std::string beforeLastSeparator(const std::string& text) {
 std::string afterLastSeparator(const std::string& text) {
     checkPositions(text);
     const std::size_t cut = text.rfind('\\');
-    return cut == std::string::npos ? text.substr(0, kMaxFolderName)
-                                    : text.substr(cut + 1, kMaxFolderName);
+    return firstCharacters(cut == std::string::npos ? std::string_view(text)
+                                                    : std::string_view(text).substr(cut + 1),
+                           kMaxFolderName);
 }
 
 // A name that would open a root key itself, or that Windows reads as
@@ -60,7 +69,7 @@ DeletionRules& Deletions::rules() {
         folders.programsFolder = sysenv::getProgramsFolder(platform_.registry);
         folders.installDir = installDir_;
         folders.productStartMenu = folders.programsFolder + "\\" + kStartMenuFolderName;
-        rules_.emplace(platform_.files, folders);
+        rules_.emplace(platform_.files, folders, platform_.system);
     }
     return *rules_;
 }
@@ -132,13 +141,19 @@ void Deletions::removeKeyEntry() {
         // otherwise start from the product's Start-menu folder itself.
         if (!command.empty()) {
             const std::string programFolder = beforeLastSeparator(command);
-            // The Start-menu folder is named after the program folder's long
-            // name, read before that folder goes: a command registered in its
-            // short 8.3 form names the same Start-menu folder as the long one.
+            // The Start-menu folder is named after the program folder's
+            // last name as written. Where that folder really exists as a
+            // full path, its long name is read before it goes: a command
+            // registered in its short 8.3 form names the same Start-menu
+            // folder as the long one. A path that is no full path ("C:"
+            // before "\x.exe") is not opened: it would name some current
+            // folder that the command never meant.
             checkPositions(programFolder);
+            const bool fullPath = canonicalPath(programFolder, platform_.system).has_value();
             const std::string folderName =
-                deletionAllowed() ? rules().realName(programFolder).substr(0, kMaxFolderName)
-                                  : afterLastSeparator(programFolder);
+                deletionAllowed() && fullPath
+                    ? firstCharacters(rules().realName(programFolder), kMaxFolderName)
+                    : afterLastSeparator(programFolder);
             removeFolder(programFolder);
             removeFolder(sysenv::getProgramsFolder(registry) + "\\CORVALUNE quob demo\\" +
                          folderName);

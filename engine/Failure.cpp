@@ -22,6 +22,10 @@ const char* Failure::describe(FailureKind kind) noexcept {
     switch (kind) {
         case FailureKind::FileNotFound:
             return "File not found";
+        case FailureKind::PermissionDenied:
+            return "Permission denied";
+        case FailureKind::FileAccess:
+            return "Path/File access error";
         case FailureKind::Overflow:
             return "Overflow";
         case FailureKind::OutOfRange:

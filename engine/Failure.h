@@ -9,7 +9,9 @@
 namespace engine {
 
 enum class FailureKind {
-    FileNotFound,     // a script that can't be opened or read
+    FileNotFound,      // a script that isn't there
+    PermissionDenied,  // a script that is there but locked or barred
+    FileAccess,        // a script that can't be read for another reason
     Overflow,         // a 16-bit count or position left its range
     OutOfRange,       // a 52nd variable name, an index past a table
     InvalidArgument,  // an unterminated $ reference

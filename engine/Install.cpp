@@ -4,6 +4,7 @@
 #include <limits>
 #include <utility>
 
+#include "platform/Utf8.h"
 #include "sysenv/SysEnv.h"
 
 namespace engine {
@@ -31,7 +32,7 @@ void Install::Form_Load() {
         systemFolder = windowsFolder;
 
     setVariableValue("windowdirectory", windowsFolder);
-    setVariableValue("windowDrive", windowsFolder.substr(0, 2));
+    setVariableValue("windowDrive", platform::utf8::firstCharacters(windowsFolder, 2));
     setVariableValue("msDAOPath", getVariableValue("windowdrive") +
                                       "\\program files\\common files\\microsoft shared\\Dao\\");
     setVariableValue("windowSystem", systemFolder);

@@ -77,7 +77,7 @@ private:
     DialogView& dialog_;
     ProgressView& progress_;
 
-    VariableTable variables_;
+    VariableTable variables_{platform_.system};
     std::string installDir_;
     std::vector<std::string> scriptNames_ = std::vector<std::string>(1);
     std::vector<std::string> titles_;
@@ -85,7 +85,7 @@ private:
     RunObserver* observer_ = nullptr;
 
     Deletions deletions_{platform_, variables_, installDir_};
-    Script script_{platform_.files, variables_, deletions_};
+    Script script_{platform_.files, platform_.system, variables_, deletions_};
 };
 
 }  // namespace engine

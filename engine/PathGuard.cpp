@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <utility>
 
-#include "engine/VariableTable.h"
+#include "platform/Utf8.h"
 
 namespace engine {
 
@@ -35,7 +35,7 @@ std::string_view trimDotsAndSpaces(std::string_view name) {
     return name.substr(0, end);
 }
 
-Component classify(std::string_view name, bool wildcardsAllowed) {
+Component classify(std::string_view name, bool wildcardsAllowed, const platform::TextRules& text) {
     for (char c : name) {
         if (isForbidden(c)) return Component::Bad;
         if (!wildcardsAllowed && (c == '*' || c == '?')) return Component::Bad;
@@ -45,7 +45,7 @@ Component classify(std::string_view name, bool wildcardsAllowed) {
         if (name == "..") return Component::DotDot;
         return Component::Bad;  // "...", ". .", " ": read differently by each Windows
     }
-    if (isDeviceName(name)) return Component::Bad;
+    if (isDeviceName(name, text)) return Component::Bad;
     return Component::Name;
 }
 
@@ -65,8 +65,9 @@ std::size_t separatorCount(std::string_view path) {
 
 bool isAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-std::string folded(std::string_view name) {
-    return VariableTable::lowerCase(std::string(trimDotsAndSpaces(name)));
+// A name as the file system compares it.
+std::string folded(std::string_view name, const platform::TextRules& text) {
+    return text.upperCaseOrdinal(trimDotsAndSpaces(name));
 }
 
 }  // namespace
@@ -85,20 +86,23 @@ std::size_t lastSeparator(std::string_view path) {
                                 : static_cast<std::size_t>(path.rend() - found) - 1;
 }
 
-bool isDeviceName(std::string_view name) {
+bool isDeviceName(std::string_view name, const platform::TextRules& text) {
     // The device is named by the text before the first dot, blanks ignored.
     std::string_view base = name.substr(0, name.find('.'));
     while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
-    // Every device name has three to seven characters; most names have more.
-    if (base.size() < 3 || base.size() > 7) return false;
-    for (const char* device : {"con", "prn", "aux", "nul", "conin$", "conout$"})
-        if (VariableTable::lowerCaseIs(base, device)) return true;
-    if (base.size() == 4 && (VariableTable::lowerCaseIs(base.substr(0, 3), "com") ||
-                             VariableTable::lowerCaseIs(base.substr(0, 3), "lpt"))) {
-        const auto digit = static_cast<unsigned char>(base[3]);
-        // 0xB9, 0xB2, 0xB3: the superscript digits 1, 2, 3 of the ANSI code
-        // page, which Windows also reads as port numbers.
-        return (digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+    // Every device name has three to seven characters (of at most two bytes
+    // each); most names have more.
+    if (base.size() < 3 || base.size() > 14) return false;
+    const std::size_t characters = platform::utf8::characterCount(base);
+    if (characters < 3 || characters > 7) return false;
+    const std::string upper = text.upperCaseOrdinal(base);
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+        if (upper == device) return true;
+    if (characters == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0)) {
+        const std::string_view digit = std::string_view(upper).substr(3);
+        // The superscript digits 1, 2 and 3 are port numbers to Windows too.
+        return (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '9') ||
+               digit == "\u00B9" || digit == "\u00B2" || digit == "\u00B3";
     }
     return false;
 }
@@ -110,20 +114,24 @@ bool CanonicalPath::isWithin(const CanonicalPath& base) const {
     return true;
 }
 
-std::optional<CanonicalPath> canonicalPath(std::string_view path) {
+std::optional<CanonicalPath> canonicalPath(std::string_view path, const platform::TextRules& text) {
     CanonicalPath result;
     std::string_view rest = path;  // the components after the root
     if (path.size() >= 3 && isAsciiLetter(path[0]) && path[1] == ':' && isSeparator(path[2])) {
-        result.root = {VariableTable::lowerCase(path[0]), ':'};
+        const char drive = path[0] >= 'a' ? static_cast<char>(path[0] - 'a' + 'A') : path[0];
+        result.root = {drive, ':'};
         rest.remove_prefix(3);
     } else if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
         rest.remove_prefix(2);
         const std::string_view server = takeComponent(rest);
         const std::string_view share = takeComponent(rest);
-        if (server.empty() || share.empty() || classify(server, false) != Component::Name ||
-            classify(share, false) != Component::Name)
+        if (server.empty() || share.empty() || classify(server, false, text) != Component::Name ||
+            classify(share, false, text) != Component::Name)
             return std::nullopt;
-        result.root.append("\\\\").append(folded(server)).append("\\").append(folded(share));
+        result.root.append("\\\\")
+            .append(folded(server, text))
+            .append("\\")
+            .append(folded(share, text));
     } else {
         return std::nullopt;  // relative, drive-relative or rooted at the current drive
     }
@@ -132,9 +140,9 @@ std::optional<CanonicalPath> canonicalPath(std::string_view path) {
     while (!rest.empty()) {
         const std::string_view piece = takeComponent(rest);
         if (piece.empty()) continue;  // doubled or trailing separator
-        switch (classify(piece, false)) {
+        switch (classify(piece, false, text)) {
             case Component::Name:
-                result.parts.push_back(folded(piece));
+                result.parts.push_back(folded(piece, text));
                 break;
             case Component::Dot:
                 break;
@@ -149,20 +157,22 @@ std::optional<CanonicalPath> canonicalPath(std::string_view path) {
     return result;
 }
 
-std::optional<CanonicalPath> canonicalFinalPath(std::string_view finalPath) {
+std::optional<CanonicalPath> canonicalFinalPath(std::string_view finalPath,
+                                                const platform::TextRules& text) {
     const std::string_view device = "\\\\?\\";
     if (finalPath.substr(0, device.size()) != device) return std::nullopt;
     const std::string_view rest = finalPath.substr(device.size());
-    if (rest.size() > 4 && VariableTable::lowerCaseIs(rest.substr(0, 4), "unc\\"))
-        return canonicalPath(std::string("\\\\").append(rest.substr(4)));
-    if (rest.size() == 2 && rest[1] == ':') return canonicalPath(std::string(rest) + "\\");
-    return canonicalPath(rest);
+    if (rest.size() > 4 && text.upperCaseOrdinal(rest.substr(0, 4)) == "UNC\\")
+        return canonicalPath(std::string("\\\\").append(rest.substr(4)), text);
+    if (rest.size() == 2 && rest[1] == ':') return canonicalPath(std::string(rest) + "\\", text);
+    return canonicalPath(rest, text);
 }
 
-PathGuard::PathGuard(const GuardFolders& folders) {
+PathGuard::PathGuard(const GuardFolders& folders, const platform::TextRules& text) : text_(text) {
     for (const std::string* folder :
          {&folders.windowsFolder, &folders.systemFolder, &folders.programsFolder}) {
-        if (auto canonical = canonicalPath(*folder)) protected_.push_back(std::move(*canonical));
+        if (auto canonical = canonicalPath(*folder, text_))
+            protected_.push_back(std::move(*canonical));
     }
     installVerdict_ = usableBase(folders.installDir, "install folder", false, install_);
     std::optional<CanonicalPath> startMenu;
@@ -185,7 +195,7 @@ Verdict PathGuard::usableBase(const std::string& folder, const char* what, bool 
     if (folder.empty()) return no(" is not known");
     const bool network = folder.size() >= 2 && isSeparator(folder[0]) && isSeparator(folder[1]);
     if (network && !networkAllowed) return no(" is a network or device path");
-    auto canonical = canonicalPath(folder);
+    auto canonical = canonicalPath(folder, text_);
     if (!canonical) return no(" is not a full path");
     if (canonical->isRoot()) return no(" is a drive root");
     if (isProtected(*canonical)) return no(" is a system folder or holds one");
@@ -202,14 +212,14 @@ Verdict PathGuard::fileValueVerdict(std::string_view value) const {
     while (!folders.empty()) {
         const std::string_view folder = takeComponent(folders);
         if (folder.empty()) continue;
-        const Component kind = classify(folder, false);
+        const Component kind = classify(folder, false, text_);
         if (kind == Component::DotDot) return Verdict::no("climbs out with \"..\"");
         if (kind != Component::Name && kind != Component::Dot)
             return Verdict::no(
                 "holds a drive, a device name or a character no folder name may hold");
     }
     if (last.empty()) return Verdict::no("names a folder, not files");
-    if (classify(last, true) != Component::Name)
+    if (classify(last, true, text_) != Component::Name)
         return Verdict::no("names no file that the install folder can hold");
     return Verdict::yes();
 }

@@ -14,10 +14,14 @@
 #include <utility>
 #include <vector>
 
+#include "platform/TextRules.h"
+
 namespace engine {
 
-// An absolute path in the form Windows resolves it to: root "c:" or
-// "\\server\share", then the components, all lower-cased.
+// An absolute path in the form Windows resolves it to: root "C:" or
+// "\\SERVER\SHARE", then the components, all upper-cased as the file
+// system compares names (ordinal, whatever the locale), so that two paths
+// name the same place when their forms are equal.
 struct CanonicalPath {
     std::string root;
     std::vector<std::string> parts;
@@ -41,7 +45,7 @@ struct CanonicalPath {
 // read unpredictably (only dots and spaces), a reserved device name such as
 // CON or LPT1, or a character that no file name may hold (control characters,
 // <>:"| and the wildcards * and ?).
-std::optional<CanonicalPath> canonicalPath(std::string_view path);
+std::optional<CanonicalPath> canonicalPath(std::string_view path, const platform::TextRules& text);
 
 // Where the first and the last separator ("\\" or "/") of `path` are, or npos.
 std::size_t firstSeparator(std::string_view path);
@@ -50,7 +54,7 @@ std::size_t lastSeparator(std::string_view path);
 // Whether `name` (one path component, as written) is a reserved device name:
 // CON, PRN, AUX, NUL, COM0-9, LPT0-9, CONIN$, CONOUT$, also with an extension
 // or trailing dots and spaces ("con.txt", "NUL ").
-bool isDeviceName(std::string_view name);
+bool isDeviceName(std::string_view name, const platform::TextRules& text);
 
 // A yes or no of the deletion rules; a no carries its reason in plain words.
 struct Verdict {
@@ -69,7 +73,8 @@ enum class Reach { Inside, OwnedFolder };
 // The canonical form of a final path as the system reports it
 // ("\\?\C:\..." or "\\?\UNC\server\share\..."), or nothing when it
 // is neither.
-std::optional<CanonicalPath> canonicalFinalPath(std::string_view finalPath);
+std::optional<CanonicalPath> canonicalFinalPath(std::string_view finalPath,
+                                                const platform::TextRules& text);
 
 // The folders a run must know to tell what it may delete.
 struct GuardFolders {
@@ -82,7 +87,7 @@ struct GuardFolders {
 
 class PathGuard {
 public:
-    explicit PathGuard(const GuardFolders& folders);
+    PathGuard(const GuardFolders& folders, const platform::TextRules& text);
 
     // The install directory can serve as the base of deletions: a full path
     // on a drive (not a network or device path) that is neither a drive root
@@ -110,6 +115,7 @@ private:
     Verdict usableBase(const std::string& folder, const char* what, bool networkAllowed,
                        std::optional<CanonicalPath>& base) const;
 
+    const platform::TextRules& text_;
     std::optional<CanonicalPath> install_;
     Verdict installVerdict_;
     Verdict startMenuVerdict_;

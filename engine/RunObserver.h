@@ -10,6 +10,14 @@
 
 namespace engine {
 
+// How the reader found a line's end: at a carriage return, and then which
+// character it skipped unread after it ("\n" in a well-formed script; empty
+// when the script ends with the carriage return), or at the script's end.
+struct LineEnd {
+    bool carriageReturn = false;
+    std::string skipped;
+};
+
 class RunObserver {
 public:
     virtual ~RunObserver() = default;
@@ -30,10 +38,11 @@ public:
     // The script is loaded; its lines follow.
     virtual void scriptLoaded() {}
     // Line `number` (1-based, as the reader cuts lines) is about to be
-    // interpreted; `text` is the line as cut.
-    virtual void lineStarting(int number, const std::string& text) {
+    // interpreted; `text` is the line as cut, `end` how it ended.
+    virtual void lineStarting(int number, const std::string& text, const LineEnd& end) {
         (void)number;
         (void)text;
+        (void)end;
     }
     // The line's key (lower-cased) and its decoded value, just before the
     // value is stored; not called for a line without "=" or one whose value

@@ -5,6 +5,8 @@
 #include <limits>
 #include <utility>
 
+#include "platform/Utf8.h"
+
 namespace engine {
 
 namespace {
@@ -19,56 +21,100 @@ std::string without(std::string text, char unwanted) {
 
 }  // namespace
 
-Script::Script(platform::FileSystem& files, VariableTable& variables, ScriptActions& actions)
-    : files_(files), variables_(variables), actions_(actions) {}
+Script::Script(platform::FileSystem& files, const platform::TextRules& text,
+               VariableTable& variables, ScriptActions& actions)
+    : files_(files), text_(text), variables_(variables), actions_(actions) {}
 
-// Scripts are read byte for byte: one byte is one character, whatever the code
-// page, so scriptLen and the buffer count the same units.
+namespace {
+
+// The failure of a script that can't be read, by what the system said: a
+// file that is there but locked or barred is not "not found".
+Failure unreadable(platform::Status status, const std::string& path) {
+    switch (status) {
+        case platform::kErrorFileNotFound:
+        case platform::kErrorPathNotFound:
+            return Failure(FailureKind::FileNotFound, path);
+        case platform::kErrorAccessDenied:
+        case platform::kErrorSharingViolation:
+        case platform::kErrorLockViolation:
+            return Failure(FailureKind::PermissionDenied, path);
+        default:
+            return Failure(FailureKind::FileAccess, path);
+    }
+}
+
+}  // namespace
+
+// The file's length is counted in bytes, its text in characters: the
+// buffer and the positions hold characters of the ANSI code page, one byte
+// or two each, so that a second byte is never read as a character of its own.
 void Script::readWholeFile(const std::string& path) {
     scriptPos_ = 1;
+    scriptByte_ = 0;
     std::string contents;
     std::uint64_t length = 0;
     const platform::Status status = files_.readWholeFile(path, kMaxLength, contents, length);
-    if (status != platform::kErrorSuccess) throw Failure(FailureKind::FileNotFound, path);
+    if (status != platform::kErrorSuccess) throw unreadable(status, path);
     // Too long for a 16-bit length: nothing was read and the previous script
     // stays in the buffer.
     if (length > static_cast<std::uint64_t>(kMaxLength)) throw Failure(FailureKind::Overflow, path);
 
-    scriptLen_ = toInt16(static_cast<long long>(length));
-    const std::size_t kept = std::min(contents.size(), scriptText_.size());
-    std::copy_n(contents.begin(), kept, scriptText_.begin());
-    // Past what the previous script filled, the buffer still holds spaces.
-    const auto end = scriptText_.begin() + static_cast<std::ptrdiff_t>(std::max(kept, filled_));
-    std::fill(scriptText_.begin() + static_cast<std::ptrdiff_t>(kept), end, ' ');
-    filled_ = kept;
+    const std::string text = text_.fromAnsi(contents);
+    const auto characters = static_cast<long long>(platform::utf8::characterCount(text));
+    scriptLen_ = toInt16(characters);
+    const std::string_view kept = platform::utf8::firstCharacters(text, kBufferSize);
+    scriptText_.assign(kept);
+    scriptText_.append(static_cast<std::size_t>(kBufferSize - std::min<long long>(characters, kBufferSize)),
+                       ' ');
 }
 
-// Positions are 1-based. scriptPos_ is an int so that the step past the last
-// line of a file of 32,766 or 32,767 bytes (up to scriptLen + 2) ends
-// processing normally instead of overflowing.
-std::string_view Script::takeNextLine() {
-    const int bufferSize = static_cast<int>(scriptText_.size());
+// Positions are 1-based and count characters; scriptByte_ is where the
+// character at scriptPos_ starts in the buffer. scriptPos_ is an int so that
+// the step past the last line of a script of 32,766 or 32,767 characters (up
+// to scriptLen + 2) ends processing normally instead of overflowing.
+std::string_view Script::takeNextLine(LineEnd* end) {
     const std::string_view text = scriptText_;
+    const bool inBuffer = scriptPos_ >= 1 && scriptPos_ <= kBufferSize;
     std::string_view line;
-    std::size_t cr = std::string::npos;
-    if (scriptPos_ >= 1 && scriptPos_ <= bufferSize)
-        cr = text.find('\r', static_cast<std::size_t>(scriptPos_ - 1));
-
-    if (cr != std::string::npos) {
-        line = text.substr(static_cast<std::size_t>(scriptPos_ - 1),
-                           cr - static_cast<std::size_t>(scriptPos_ - 1));
-    } else if (scriptPos_ >= 1 && scriptPos_ <= bufferSize) {
-        // The last line runs to the end of the file, cut at the end of the buffer.
-        const int count = std::min(scriptLen_ - scriptPos_ + 1, bufferSize - scriptPos_ + 1);
-        if (count > 0)
-            line = text.substr(static_cast<std::size_t>(scriptPos_ - 1),
-                               static_cast<std::size_t>(count));
+    int lineLength = 0;  // in characters
+    if (inBuffer) {
+        const std::size_t cr = text.find('\r', scriptByte_);
+        if (cr != std::string::npos) {
+            line = text.substr(scriptByte_, cr - scriptByte_);
+            lineLength = static_cast<int>(platform::utf8::characterCount(line));
+        } else {
+            // The last line runs to the end of the script, cut at the end of
+            // the buffer.
+            const int count = std::min(scriptLen_ - scriptPos_ + 1, kBufferSize - scriptPos_ + 1);
+            if (count > 0) {
+                line = platform::utf8::firstCharacters(text.substr(scriptByte_),
+                                                       static_cast<std::size_t>(count));
+                lineLength = count;
+            }
+        }
     }
-    // The character after the carriage return is skipped unread. processScript
-    // stops long before this limit; only endless direct calls could reach it.
+    // The character after the carriage return is skipped unread, whatever
+    // it is. processScript stops long before this limit; only endless direct
+    // calls could reach it.
     if (scriptPos_ > std::numeric_limits<int>::max() - kBufferSize - 2)
         throw Failure(FailureKind::Overflow, "script position");
-    scriptPos_ += static_cast<int>(line.size()) + 2;
+    const int crPosition = scriptPos_ + lineLength;  // where the line's end lies
+    if (inBuffer) {
+        scriptByte_ += line.size();
+        const std::size_t cr = scriptByte_;
+        for (int skipped = 0; skipped < 2 && scriptByte_ < text.size(); ++skipped)
+            scriptByte_ += platform::utf8::characterLength(text, scriptByte_);
+        if (end != nullptr) {
+            end->carriageReturn = cr < text.size() && text[cr] == '\r';
+            end->skipped.clear();
+            // The character after a carriage return, if the script goes on.
+            if (end->carriageReturn && crPosition + 1 <= scriptLen_)
+                end->skipped.assign(text.substr(cr + 1, scriptByte_ - cr - 1));
+        }
+    } else if (end != nullptr) {
+        *end = LineEnd{};
+    }
+    scriptPos_ += lineLength + 2;
     return line;
 }
 
@@ -78,9 +124,10 @@ std::string Script::nextScriptLine() { return std::string(takeNextLine()); }
 // buffer while a line is interpreted.
 void Script::processScript(bool actionsEnabled) {
     int number = 0;
+    LineEnd end;
     do {
-        const std::string_view line = takeNextLine();
-        if (observer_ != nullptr) observer_->lineStarting(++number, std::string(line));
+        const std::string_view line = takeNextLine(observer_ != nullptr ? &end : nullptr);
+        if (observer_ != nullptr) observer_->lineStarting(++number, std::string(line), end);
         processScriptLine(line, actionsEnabled);
         if (observer_ != nullptr) observer_->lineDone();
     } while (scriptPos_ <= scriptLen_);
@@ -90,7 +137,7 @@ void Script::processScript(bool actionsEnabled) {
 // that fails stores nothing and triggers nothing.
 void Script::processScriptLine(std::string_view line, bool actionsEnabled) {
     if (line.find('=') == std::string_view::npos) return;
-    const std::string key = VariableTable::lowerCase(scriptLineKey(line));
+    const std::string key = variables_.lowerCase(scriptLineKey(line));
     const std::string value = scriptLineValue(line);
     if (observer_ != nullptr) observer_->lineDecoded(key, value);
     variables_.setVariableValue(key, value);
@@ -111,7 +158,7 @@ std::string Script::scriptLineKey(std::string_view line) {
 std::string Script::scriptLineValue(std::string_view line) const {
     const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos) return {};
-    std::string raw(line.substr(eq + 1, kMaxValueLength));
+    std::string raw(platform::utf8::firstCharacters(line.substr(eq + 1), kMaxValueLength));
     return variables_.expandVariables(stripAmpersands(stripQuotes(std::move(raw))));
 }
 

@@ -1,7 +1,8 @@
-// The removal-script reader and interpreter. One script at a time is loaded,
-// byte for byte, into a fixed buffer of 9,000 characters; lines are cut at
-// carriage returns, and each `key=value` line is decoded into the variable
-// table before its key sets anything off.
+// The removal-script reader and interpreter. One script at a time is loaded
+// into a fixed buffer of 9,000 characters, read from the ANSI code page it
+// is written in (a character of one byte or two); lines are cut at carriage
+// returns, and each `key=value` line is decoded into the variable table
+// before its key sets anything off.
 #pragma once
 
 #include <string>
@@ -27,11 +28,13 @@ public:
     static constexpr int kBufferSize = 9000;
     static constexpr long long kMaxLength = 32767;
 
-    Script(platform::FileSystem& files, VariableTable& variables, ScriptActions& actions);
+    Script(platform::FileSystem& files, const platform::TextRules& text, VariableTable& variables,
+           ScriptActions& actions);
 
     // Loads the script at `path` and starts reading it from its first line.
-    // A file that can't be read, or that is too long for 16-bit positions,
-    // is a failure that leaves the previous script in the buffer.
+    // A file that can't be read, or that is too long for 16-bit positions
+    // (more than 32,767 bytes), is a failure that leaves the previous script
+    // in the buffer.
     void readWholeFile(const std::string& path);
     // Every line from the reading position to the end of the script.
     void processScript(bool actionsEnabled);
@@ -49,23 +52,28 @@ public:
     static std::string stripQuotes(std::string text);
     static std::string stripAmpersands(std::string text);
 
+    // The buffer's 9,000 characters, as text.
     const std::string& scriptText() const { return scriptText_; }
+    // Positions and the length count characters: the script's length in
+    // characters is its length in bytes on a code page of one byte a
+    // character, and fewer on one of two.
     int scriptPos() const { return scriptPos_; }
     Int16 scriptLen() const { return scriptLen_; }
 
 private:
     // The line at the reading position, as it lies in the buffer, and the
-    // position past it.
-    std::string_view takeNextLine();
+    // position past it; `end`, when given, receives how the line ended.
+    std::string_view takeNextLine(LineEnd* end = nullptr);
 
     platform::FileSystem& files_;
+    const platform::TextRules& text_;
     VariableTable& variables_;
     ScriptActions& actions_;
     RunObserver* observer_ = nullptr;
 
     std::string scriptText_ = std::string(kBufferSize, ' ');
-    std::size_t filled_ = 0;  // the buffer holds only spaces from here on
-    int scriptPos_ = 1;       // see nextScriptLine: wider than 16 bits on purpose
+    int scriptPos_ = 1;            // see nextScriptLine: wider than 16 bits on purpose
+    std::size_t scriptByte_ = 0;   // where character scriptPos_ starts in scriptText_
     Int16 scriptLen_ = 0;
 };
 

@@ -2,72 +2,23 @@
 #include "engine/VariableTable.h"
 
 #include <algorithm>
-#include <array>
 #include <string>
 #include <utility>
 
+#include "platform/Utf8.h"
+
 namespace engine {
 
-namespace {
-
-// Windows-1252 lower-case mapping for one byte.
-constexpr unsigned char lowerCaseByte(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + ('a' - 'A'));
-    switch (c) {
-        case 0x8A:  // S caron
-        case 0x8C:  // OE ligature
-        case 0x8E:  // Z caron
-            return static_cast<unsigned char>(c + 0x10);
-        case 0x9F:  // Y diaeresis
-            return 0xFF;
-        default:
-            break;
-    }
-    // Latin-1 capitals A grave .. THORN, skipping the multiplication sign.
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 0x20);
-    return c;
-}
-
-// The same mapping looked up rather than worked out: names are lower-cased
-// or compared on every script line.
-constexpr std::array<unsigned char, 256> kLowerCaseBytes = [] {
-    std::array<unsigned char, 256> bytes{};
-    for (std::size_t c = 0; c < bytes.size(); ++c)
-        bytes[c] = lowerCaseByte(static_cast<unsigned char>(c));
-    return bytes;
-}();
-
-}  // namespace
-
-std::string VariableTable::lowerCase(std::string text) {
-    for (char& c : text) c = lowerCase(c);
-    return text;
-}
-
-char VariableTable::lowerCase(char c) {
-    return static_cast<char>(kLowerCaseBytes[static_cast<unsigned char>(c)]);
-}
-
-bool VariableTable::lowerCaseIs(std::string_view text, std::string_view lowerText) {
-    if (text.size() != lowerText.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (lowerCase(text[i]) != lowerText[i]) return false;
-    return true;
-}
-
-// Names are stored lower-cased, so a name of any case is compared as it is,
-// without a lower-cased copy; rows of another length are passed over first,
-// since every line's name is looked up in all live rows.
-int VariableTable::rowOf(std::string_view name) const {
-    for (int row = 0; row < variableCount_; ++row) {
-        const std::string& stored = variableTable_[row].name;
-        if (stored.size() == name.size() && lowerCaseIs(name, stored)) return row;
-    }
+// Names are stored lower-cased: the name asked for is lower-cased once and
+// compared exactly, character for character.
+int VariableTable::rowOf(std::string_view lowered) const {
+    for (int row = 0; row < variableCount_; ++row)
+        if (variableTable_[row].name == lowered) return row;
     return -1;
 }
 
 const std::string* VariableTable::findValue(std::string_view name) const {
-    const int row = rowOf(name);
+    const int row = rowOf(lowerCase(name));
     return row < 0 ? nullptr : &variableTable_[row].value;
 }
 
@@ -77,13 +28,14 @@ std::string VariableTable::getVariableValue(std::string_view whatVar) const {
 }
 
 void VariableTable::setVariableValue(std::string_view name, std::string_view value) {
-    if (const int found = rowOf(name); found >= 0) {
+    std::string lowered = lowerCase(name);
+    if (const int found = rowOf(lowered); found >= 0) {
         variableTable_[found].value = value;
         return;
     }
     if (variableCount_ >= kRows) throw Failure(FailureKind::OutOfRange, "variable table full");
     Row& row = variableTable_[variableCount_];
-    row.name = lowerCase(std::string(name));
+    row.name = std::move(lowered);
     row.value = value;
     variableCount_ = add16(variableCount_, 1);
 }
@@ -97,7 +49,9 @@ void VariableTable::setVariableCount(Int16 count) {
 // front of the first `$`. Each step replaces the first reference by its value
 // and cuts what followed the reference to 999 characters; since the search
 // always starts over at the first `$`, the text in front of it never changes
-// again, so only `rest` is rebuilt, in place.
+// again, so only `rest` is rebuilt, in place. A `$` is one byte that no
+// other character holds, so the searches work on bytes; the cut and the
+// bound count characters.
 std::string VariableTable::expandVariables(std::string text) const {
     if (text.find('$') == std::string::npos) return text;  // nothing to expand
     std::string settled;
@@ -117,9 +71,21 @@ std::string VariableTable::expandVariables(std::string text) const {
 
         const std::string* found = findValue(std::string_view(rest).substr(p1 + 1, p2 - p1 - 1));
         const std::string_view value = found ? std::string_view(*found) : std::string_view();
-        const std::size_t tailLength = std::min(rest.size() - p2 - 1, kMaxTextAfterReference);
+        const std::size_t tailLength =
+            platform::utf8::firstCharacters(std::string_view(rest).substr(p2 + 1),
+                                            kMaxTextAfterReference)
+                .size();
 
-        if (settled.size() + p1 + value.size() + tailLength > kMaxExpandedLength)
+        // No character is shorter than a byte: only a text longer in bytes
+        // can be too long in characters.
+        const std::size_t bytes = settled.size() + p1 + value.size() + tailLength;
+        if (bytes > kMaxExpandedLength &&
+            platform::utf8::characterCount(settled) +
+                    platform::utf8::characterCount(std::string_view(rest).substr(0, p1)) +
+                    platform::utf8::characterCount(value) +
+                    platform::utf8::characterCount(
+                        std::string_view(rest).substr(p2 + 1, tailLength)) >
+                kMaxExpandedLength)
             throw Failure(FailureKind::InvalidArgument, "expanded text too long");
         settled.append(rest, 0, p1);
         rest.erase(0, p2 + 1);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "engine/Int16.h"
+#include "platform/TextRules.h"
 
 namespace engine {
 
@@ -15,13 +16,17 @@ class VariableTable {
 public:
     static constexpr int kRows = 51;
 
+    // Names are lower-cased by `text`, the machine's mapping for the user's
+    // locale.
+    explicit VariableTable(const platform::TextRules& text) : text_(text) {}
+
     // Bounds on one expansion. A value that reproduces its own reference would
     // otherwise expand forever, and references to long values can grow the text
     // geometrically from line to line. No file name, registry key or title
     // comes near either bound; passing one fails with InvalidArgument. The
-    // length is that of the longest path Windows takes at all (the ANSI calls
-    // this program makes take 260 characters), and of the longest script:
-    // text any longer names nothing, and only costs time and memory to build.
+    // length, in characters, is that of the longest path Windows takes at
+    // all, and of the longest script: text any longer names nothing, and
+    // only costs time and memory to build.
     static constexpr std::size_t kMaxExpandedLength = 32767;
     static constexpr int kMaxSubstitutions = 1 << 16;
     // The text after a reference is cut to this many characters at each step.
@@ -47,16 +52,12 @@ public:
     void setVariableCount(Int16 count);
     Int16 variableCount() const { return variableCount_; }
 
-    // Lower-casing as the ANSI (Western, 1252) code page does it: A-Z and the
-    // accented capitals of that page; every other byte is left as it is.
-    static std::string lowerCase(std::string text);
-    static char lowerCase(char c);
-    // Whether `text` lower-cased is `lowerText`, without making a copy.
-    static bool lowerCaseIs(std::string_view text, std::string_view lowerText);
+    // `text` lower-cased as names are stored.
+    std::string lowerCase(std::string_view text) const { return text_.lowerCase(text); }
 
 private:
-    // The live row named `name` (any case), or -1.
-    int rowOf(std::string_view name) const;
+    // The live row whose name is `lowered` exactly, or -1.
+    int rowOf(std::string_view lowered) const;
     // The value of the live row named `name` (any case), or null.
     const std::string* findValue(std::string_view name) const;
 
@@ -64,6 +65,7 @@ private:
         std::string name;
         std::string value;
     };
+    const platform::TextRules& text_;
     std::array<Row, kRows> variableTable_{};
     Int16 variableCount_ = 0;
 };

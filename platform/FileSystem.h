@@ -1,6 +1,8 @@
 // The file operations the uninstaller needs, each a thin mirror of the
-// kernel32 calls behind it. Paths are 8-bit ANSI text; results are Win32
-// error codes (0 for success).
+// kernel32 calls behind it. Paths and names are text (UTF-8, see
+// platform/Utf8.h), which the adapter hands to the W functions, so that a
+// name no code page holds is found and deleted like any other; file
+// contents are bytes. Results are Win32 error codes (0 for success).
 #pragma once
 
 #include <cstdint>
@@ -62,15 +64,15 @@ public:
     // found before a listing fails part-way are kept.
     virtual Status listFiles(const std::string& pattern, std::vector<std::string>& names) = 0;
 
-    // DeleteFileA on one file, no wildcards.
+    // DeleteFileW on one file, no wildcards.
     virtual Status deleteFile(const std::string& path) = 0;
 
-    // MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT).
+    // MoveFileExW(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT).
     virtual Status scheduleDeleteAtRestart(const std::string& path) = 0;
 
     // ---- deleting what a path really names
 
-    // GetFileAttributesA: the attributes of what `path` names itself; a link
+    // GetFileAttributesW: the attributes of what `path` names itself; a link
     // shows FILE_ATTRIBUTE_REPARSE_POINT.
     virtual Status getAttributes(const std::string& path, std::uint32_t& attributes) = 0;
 
@@ -80,12 +82,12 @@ public:
     // failure is returned. No match is success with an empty list.
     virtual Status findEntries(const std::string& pattern, std::vector<FoundEntry>& found) = 0;
 
-    // CreateFileA with FILE_FLAG_OPEN_REPARSE_POINT and
+    // CreateFileW with FILE_FLAG_OPEN_REPARSE_POINT and
     // FILE_FLAG_BACKUP_SEMANTICS: a file or a folder, and a link itself
     // rather than what it leads to where the system can open links.
     virtual Status openEntry(const std::string& path, OpenFor purpose, FileHandle& handle) = 0;
 
-    // Where the opened object really is, as GetFinalPathNameByHandleA gives
+    // Where the opened object really is, as GetFinalPathNameByHandleW gives
     // it ("\\?\C:\...", every link and short name resolved), and its
     // attributes as the handle reports them.
     virtual Status describeEntry(FileHandle handle, std::string& finalPath,

@@ -1,5 +1,7 @@
-// The registry as the portable code sees it: the four advapi32 calls the
-// uninstaller makes, with their Win32 arguments and result codes.
+// The registry as the portable code sees it: the advapi32 calls the
+// uninstaller makes, with their Win32 arguments and result codes. Key and
+// value names are text (UTF-8); the adapter calls the W functions, so string
+// data comes back as UTF-16 (two bytes a unit, sizes in bytes).
 #pragma once
 
 #include <cstdint>
@@ -44,24 +46,24 @@ class Registry {
 public:
     virtual ~Registry() = default;
 
-    // RegOpenKeyExA. On success `result` receives the open handle; on failure
+    // RegOpenKeyExW. On success `result` receives the open handle; on failure
     // it is left as the caller set it.
     virtual Status openKey(HKey root, const std::string& subKey, std::uint32_t options,
                            std::uint32_t access, HKey& result) = 0;
 
-    // RegQueryValueExA. `data` may be null to ask only for the type and size.
+    // RegQueryValueExW. `data` may be null to ask only for the type and size.
     // `size` is in bytes on the way in (buffer size) and out (data size);
     // a buffer that is too small gives kErrorMoreData.
     virtual Status queryValue(HKey key, const std::string& valueName, std::uint32_t* type,
                               std::uint8_t* data, std::uint32_t* size) = 0;
 
-    // RegDeleteKeyA; the empty subkey name deletes the opened key itself.
+    // RegDeleteKeyW; the empty subkey name deletes the opened key itself.
     virtual Status deleteKey(HKey key, const std::string& subKey) = 0;
 
     // RegCloseKey.
     virtual Status closeKey(HKey key) = 0;
 
-    // RegEnumKeyExA from index 0 until ERROR_NO_MORE_ITEMS: the names of the
+    // RegEnumKeyExW from index 0 until ERROR_NO_MORE_ITEMS: the names of the
     // open key's direct subkeys, in the order the registry gives them.
     virtual Status subkeyNames(HKey key, std::vector<std::string>& names) = 0;
 };

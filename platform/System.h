@@ -1,25 +1,26 @@
-// Process and machine facts: the Windows folders, drive types, and where the
-// running program lives.
+// Process and machine facts: the Windows folders, drive types, where the
+// running program lives, and how the machine reads and compares text.
+// Paths are text (UTF-8, see platform/Utf8.h); the adapter hands them to the
+// system's W functions.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "platform/TextRules.h"
 #include "platform/Win32Codes.h"
 
 namespace platform {
 
-class System {
+class System : public TextRules {
 public:
-    virtual ~System() = default;
+    // GetWindowsDirectoryW / GetSystemDirectoryW: fill `buffer` (`size`
+    // UTF-16 units) with the path and its NUL, return the units written, 0 on
+    // failure, or the size needed when `size` is too small.
+    virtual std::uint32_t getWindowsDirectory(char16_t* buffer, std::uint32_t size) = 0;
+    virtual std::uint32_t getSystemDirectory(char16_t* buffer, std::uint32_t size) = 0;
 
-    // GetWindowsDirectoryA / GetSystemDirectoryA: fill `buffer` with the path
-    // and its NUL, return the characters written, 0 on failure, or the size
-    // needed when `size` is too small.
-    virtual std::uint32_t getWindowsDirectory(char* buffer, std::uint32_t size) = 0;
-    virtual std::uint32_t getSystemDirectory(char* buffer, std::uint32_t size) = 0;
-
-    // GetDriveTypeA of a root path such as "C:\".
+    // GetDriveTypeW of a root path such as "C:\".
     virtual std::uint32_t getDriveType(const std::string& rootPath) = 0;
 
     // The folder that holds the running program file, without a trailing

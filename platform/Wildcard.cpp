@@ -4,6 +4,8 @@
 #include <array>
 #include <vector>
 
+#include "platform/Utf8.h"
+
 namespace platform {
 namespace {
 
@@ -56,6 +58,20 @@ bool wildcardMatch(std::string_view pattern, std::string_view name) {
     }
     std::fill(at, at + n + 1, 0);
     at[0] = 1;
+    // Where the name's characters start: `*` and `?` take whole characters,
+    // so a match may stop only there (the end of the name is one such place).
+    // A literal of several bytes still steps through a character byte by
+    // byte, but only from its first byte, which no other byte equals.
+    std::array<char, kShortName + 1> startsShort;
+    std::vector<char> startsLong;
+    char* starts = startsShort.data();
+    if (n > kShortName) {
+        startsLong.assign(n + 1, 0);
+        starts = startsLong.data();
+    }
+    std::fill(starts, starts + n + 1, 0);
+    for (std::size_t k = 0; k < n; k += utf8::characterLength(name, k)) starts[k] = 1;
+    starts[n] = 1;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         const Kind kind = kindAt(pattern, i);
         std::fill(next, next + n + 1, 0);
@@ -66,17 +82,17 @@ bool wildcardMatch(std::string_view pattern, std::string_view name) {
                     if (k < n && name[k] == pattern[i]) next[k + 1] = 1;
                     break;
                 case Kind::Star:
-                    for (std::size_t j = k; j <= n; ++j) next[j] = 1;
+                    for (std::size_t j = k; j <= n; ++j) next[j] |= starts[j];
                     break;
                 case Kind::DosStar:
                     next[k] = 1;
-                    for (std::size_t j = k + 1; j <= dosStarEnd; ++j) next[j] = 1;
+                    for (std::size_t j = k + 1; j <= dosStarEnd; ++j) next[j] |= starts[j];
                     break;
                 case Kind::DosQm:
                     if (k == n || name[k] == '.')
                         next[k] = 1;
                     else
-                        next[k + 1] = 1;
+                        next[k + utf8::characterLength(name, k)] = 1;
                     break;
                 case Kind::DosDot:
                     if (k == n)

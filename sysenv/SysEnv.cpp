@@ -6,6 +6,8 @@
 #include <exception>
 #include <utility>
 
+#include "platform/Utf8.h"
+
 namespace sysenv {
 
 namespace {
@@ -17,16 +19,16 @@ constexpr const char* kShellFoldersKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr const char* kProbeFileName = "W-r-i-t-e.acc";
 
-using FolderQuery = std::uint32_t (platform::System::*)(char*, std::uint32_t);
+using FolderQuery = std::uint32_t (platform::System::*)(char16_t*, std::uint32_t);
 
 std::string folderFromSystem(platform::System& system, FolderQuery query) {
-    std::string buffer(kFolderBufferSize, ' ');
+    std::u16string buffer(kFolderBufferSize, u' ');
     const std::uint32_t written = (system.*query)(buffer.data(), kFolderBufferSize);
     if (written == 0) return "";
     // A folder too long for the buffer comes back as the size it would need,
     // with the buffer untouched: that is no folder at all, not 255 spaces.
     if (written >= kFolderBufferSize) return "";
-    std::string folder = StripTerminator(std::move(buffer));
+    std::string folder = StripTerminator(platform::utf8::fromUtf16(buffer));
     AddDirSep(folder);
     return folder;
 }
@@ -86,9 +88,11 @@ std::string regQueryString(platform::Registry& registry, const std::string& valu
     }
     if (type != platform::kRegSz) return "";
 
-    std::string buffer;
+    // String data comes as UTF-16 units of two bytes each; the buffer holds
+    // the reported size in bytes, of spaces.
+    std::u16string buffer;
     try {
-        buffer.assign(size, ' ');
+        buffer.assign(size / 2 + size % 2, u' ');
     } catch (const std::exception&) {
         return "";  // a size no buffer can hold: unreadable, like any other failure
     }
@@ -99,10 +103,11 @@ std::string regQueryString(platform::Registry& registry, const std::string& valu
                             &got) != platform::kErrorSuccess) {
         return "";
     }
-    // Only the bytes the second query wrote are the value's: a value that
-    // shrank in between leaves the buffer's padding behind it.
-    if (got < buffer.size()) buffer.resize(got);
-    return StripTerminator(std::move(buffer));
+    // Only the units the second query wrote are the value's: a value that
+    // shrank in between leaves the buffer's padding behind it. An odd last
+    // byte is half a unit, and no character.
+    if (got / 2 < buffer.size()) buffer.resize(got / 2);
+    return StripTerminator(platform::utf8::fromUtf16(buffer));
 }
 
 std::string getProgramsFolder(platform::Registry& registry) {

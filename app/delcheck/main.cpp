@@ -8,14 +8,19 @@
 // Exit status: 0 nothing to report, 1 something reported, 2 could not check.
 #include <windows.h>
 
+#include <shellapi.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "checker/Checker.h"
 #include "checker/Report.h"
 #include "platform/win32/DllSearch.h"
+#include "platform/win32/WideText.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace {
@@ -29,48 +34,70 @@ const char* const kUsage =
     "  --json   one JSON document (UTF-8) instead of text\n"
     "Exit status: 0 nothing to report, 1 something reported, 2 could not check.\n";
 
-// Text in the ANSI code page as UTF-8, through UTF-16.
-std::string ansiToUtf8(const std::string& ansi) {
-    if (ansi.empty()) return {};
-    const int size = static_cast<int>(ansi.size());
-    const int wide = MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0);
-    if (wide <= 0) return checker::latin1ToUtf8(ansi);
-    std::wstring utf16(static_cast<std::size_t>(wide), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, utf16.data(), wide);
-    const int bytes =
-        WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return checker::latin1ToUtf8(ansi);
-    std::string utf8(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, utf8.data(), bytes, nullptr, nullptr);
-    return utf8;
+// Text for a reader: a console gets the characters themselves; a file or
+// a pipe gets the ANSI code page's bytes, as a text report always had (a
+// character the code page lacks shows as "?"; the JSON report keeps it).
+void write(FILE* stream, const std::string& text) {
+    std::fflush(stream);
+    const std::wstring wide = platform::win32::wide(text);
+    HANDLE handle = GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (GetConsoleMode(handle, &mode)) {
+        DWORD written = 0;
+        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    const int size = static_cast<int>(wide.size());
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(std::max(bytes, 0)), '\0');
+    if (bytes > 0)
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), size, ansi.data(), bytes, nullptr, nullptr);
+    std::fwrite(ansi.data(), 1, ansi.size(), stream);
+    std::fflush(stream);
 }
 
 // The folder as a full path in its long form, without a trailing separator
 // unless it is a drive root; "" when the system can't make one of it.
 std::string fullLongPath(const std::string& folder) {
-    char full[MAX_PATH * 4];
-    const DWORD n = GetFullPathNameA(folder.c_str(), sizeof full, full, nullptr);
-    if (n == 0 || n >= sizeof full) return "";
-    std::string path = full;
-    char longForm[MAX_PATH * 4];
-    const DWORD m = GetLongPathNameA(path.c_str(), longForm, sizeof longForm);
-    if (m > 0 && m < sizeof longForm) path = longForm;
+    const std::wstring given = platform::win32::wide(folder);
+    std::wstring full(32768, L'\0');
+    const DWORD n = GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(),
+                                     nullptr);
+    if (n == 0 || n >= full.size()) return "";
+    full.resize(n);
+    std::wstring longForm(32768, L'\0');
+    const DWORD m = GetLongPathNameW(full.c_str(), longForm.data(), static_cast<DWORD>(longForm.size()));
+    if (m > 0 && m < longForm.size()) full.assign(longForm.data(), m);
+    std::string path = platform::win32::narrow(full.data(), full.size());
     while (path.size() > 3 && path.back() == '\\') path.pop_back();
     return path;
 }
 
 int cannotCheck(const std::string& why) {
-    std::fprintf(stderr, "delcheck: %s\n", why.c_str());
+    write(stderr, "delcheck: " + why + "\n");
     return 2;
 }
 
-int run(int argc, char** argv) {
+// The command line's arguments as text: a folder may be named with
+// characters the ANSI code page lacks.
+std::vector<std::string> arguments() {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 0; wide != nullptr && i < count; ++i)
+        args.push_back(platform::win32::narrow(wide[i]));
+    LocalFree(wide);
+    return args;
+}
+
+int run() {
     bool json = false;
     std::optional<std::string> folder;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
+    const std::vector<std::string> args = arguments();
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h" || arg == "/?") {
-            std::fputs(kUsage, stdout);
+            write(stdout, kUsage);
             return 0;
         }
         if (arg == "--json") {
@@ -92,19 +119,24 @@ int run(int argc, char** argv) {
     } catch (const checker::CannotCheck& e) {
         return cannotCheck(e.what());
     }
-    const std::string out = json ? checker::toJson(plan, ansiToUtf8) : checker::toText(plan);
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    std::fflush(stdout);
+    if (json) {
+        // UTF-8 bytes as they are, whatever the stream.
+        const std::string out = checker::toJson(plan);
+        std::fwrite(out.data(), 1, out.size(), stdout);
+        std::fflush(stdout);
+    } else {
+        write(stdout, checker::toText(plan));
+    }
     return plan.exitStatus();
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
     // Before anything else: no DLL from the current or the checked folder.
     platform::win32::restrictDllSearch();
     try {
-        return run(argc, argv);
+        return run();
     } catch (const std::exception& e) {
         return cannotCheck(std::string("could not check: ") + e.what());
     } catch (...) {

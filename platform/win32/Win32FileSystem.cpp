@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/Wildcard.h"
+#include "platform/win32/WideText.h"
 
 namespace platform::win32 {
 namespace {
@@ -43,11 +44,6 @@ std::string folderPart(const std::string& path) {
     return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
 
-std::string upperCase(std::string text) {
-    if (!text.empty()) CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
 // Hands every folder entry that `pattern` names to `visit`, in the order the
 // system lists them. A pattern that matches nothing is success without a
 // visit; the search's failure otherwise (a missing folder, a drive that
@@ -66,10 +62,10 @@ Status forEachMatch(const std::string& pattern, Visit visit) {
     std::string last = pattern.substr(folder.size());
     while (!last.empty() && last.back() == ' ') last.pop_back();
     const bool wildcards = hasWildcards(last);
-    const std::string wanted = upperCase(last);
+    const std::string wanted = upperCaseOrdinal(last);
 
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((wildcards ? folder + "*" : pattern).c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(wide(wildcards ? folder + "*" : pattern).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
         const Status error = lastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return kErrorSuccess;
@@ -77,8 +73,9 @@ Status forEachMatch(const std::string& pattern, Visit visit) {
     }
     FindCloser closer(search);
     do {
-        if (!wildcards || wildcardMatch(wanted, upperCase(found.cFileName))) visit(found);
-    } while (FindNextFileA(search, &found));
+        const std::string name = narrow(found.cFileName);
+        if (!wildcards || wildcardMatch(wanted, upperCaseOrdinal(name))) visit(name, found);
+    } while (FindNextFileW(search, &found));
     const Status error = lastError();
     return error == ERROR_NO_MORE_FILES ? kErrorSuccess : error;
 }
@@ -87,7 +84,7 @@ Status forEachMatch(const std::string& pattern, Visit visit) {
 
 Status Win32FileSystem::readWholeFile(const std::string& path, std::uint64_t limit,
                                       std::string& contents, std::uint64_t& length) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return lastError();
     HandleCloser closer(file);
@@ -121,7 +118,7 @@ Status Win32FileSystem::fileLength(const std::string& path, std::uint64_t& lengt
     // The attributes, not an open: a file that another program holds locked
     // still has a length.
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return lastError();
+    if (!GetFileAttributesExW(wide(path).c_str(), GetFileExInfoStandard, &data)) return lastError();
     // A folder exists too, with the length 0 that the system reports for it:
     // a folder named like a marker file counts as that marker.
     length = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
@@ -134,23 +131,23 @@ Status Win32FileSystem::listFiles(const std::string& pattern, std::vector<std::s
     names.clear();
     constexpr DWORD kLeftOut =
         FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    const Status status = forEachMatch(pattern, [&](const WIN32_FIND_DATAA& found) {
-        if ((found.dwFileAttributes & kLeftOut) == 0) names.emplace_back(found.cFileName);
+    const Status status = forEachMatch(pattern, [&](std::string& name, const WIN32_FIND_DATAW& found) {
+        if ((found.dwFileAttributes & kLeftOut) == 0) names.push_back(std::move(name));
     });
     return status;  // what was found before a listing failed part-way is kept
 }
 
 Status Win32FileSystem::deleteFile(const std::string& path) {
-    return DeleteFileA(path.c_str()) ? kErrorSuccess : lastError();
+    return DeleteFileW(wide(path).c_str()) ? kErrorSuccess : lastError();
 }
 
 Status Win32FileSystem::scheduleDeleteAtRestart(const std::string& path) {
-    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? kErrorSuccess
-                                                                           : lastError();
+    return MoveFileExW(wide(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? kErrorSuccess
+                                                                                 : lastError();
 }
 
 Status Win32FileSystem::getAttributes(const std::string& path, std::uint32_t& attributes) {
-    const DWORD found = GetFileAttributesA(path.c_str());
+    const DWORD found = GetFileAttributesW(wide(path).c_str());
     if (found == INVALID_FILE_ATTRIBUTES) return lastError();
     attributes = found;
     return kErrorSuccess;
@@ -158,9 +155,8 @@ Status Win32FileSystem::getAttributes(const std::string& path, std::uint32_t& at
 
 Status Win32FileSystem::findEntries(const std::string& pattern, std::vector<FoundEntry>& found) {
     found.clear();
-    return forEachMatch(pattern, [&](const WIN32_FIND_DATAA& entry) {
-        const std::string name = entry.cFileName;
-        if (name != "." && name != "..") found.push_back({name, entry.dwFileAttributes});
+    return forEachMatch(pattern, [&](std::string& name, const WIN32_FIND_DATAW& entry) {
+        if (name != "." && name != "..") found.push_back({std::move(name), entry.dwFileAttributes});
     });
 }
 
@@ -175,7 +171,7 @@ Status Win32FileSystem::openEntry(const std::string& path, OpenFor purpose, File
         access = GENERIC_READ;
         sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
     }
-    HANDLE opened = CreateFileA(path.c_str(), access, sharing, nullptr, OPEN_EXISTING,
+    HANDLE opened = CreateFileW(wide(path).c_str(), access, sharing, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (opened == INVALID_HANDLE_VALUE) return lastError();
     handle = reinterpret_cast<FileHandle>(opened);
@@ -189,10 +185,10 @@ Status Win32FileSystem::describeEntry(FileHandle handle, std::string& finalPath,
     if (!GetFileInformationByHandle(opened, &info)) return lastError();
     attributes = info.dwFileAttributes;
 
-    std::string path(MAX_PATH, '\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD needed =
-            GetFinalPathNameByHandleA(opened, path.data(), static_cast<DWORD>(path.size()),
+            GetFinalPathNameByHandleW(opened, path.data(), static_cast<DWORD>(path.size()),
                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
         if (needed == 0) return lastError();
         if (needed < path.size()) {
@@ -201,7 +197,7 @@ Status Win32FileSystem::describeEntry(FileHandle handle, std::string& finalPath,
         }
         path.resize(needed + 1);  // the size asked for includes the NUL
     }
-    finalPath = path;
+    finalPath = narrow(path.data(), path.size());
     return kErrorSuccess;
 }
 
@@ -221,7 +217,8 @@ void Win32FileSystem::closeEntry(FileHandle handle) {
 Status Win32FileSystem::createNewFile(const std::string& path, MayEmpty mayEmpty,
                                       NameFacts& existing) {
     existing = NameFacts{};
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    const std::wstring name = wide(path);
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
         CloseHandle(file);
@@ -233,10 +230,10 @@ Status Win32FileSystem::createNewFile(const std::string& path, MayEmpty mayEmpty
     // itself, not what a link there leads to, for writing if it allows that,
     // else only to read its facts; a folder opens only with backup semantics.
     constexpr DWORD kOwnEntry = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
-    file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, kOwnEntry, nullptr);
+    file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, kOwnEntry, nullptr);
     const Status writeError = file == INVALID_HANDLE_VALUE ? lastError() : kErrorSuccess;
     if (file == INVALID_HANDLE_VALUE) {
-        file = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+        file = CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, kOwnEntry, nullptr);
     }

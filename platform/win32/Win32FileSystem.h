@@ -1,5 +1,5 @@
-// The file seam over kernel32: CreateFileA, FindFirstFileA, DeleteFileA,
-// RemoveDirectoryA, MoveFileExA, GetFinalPathNameByHandleA and
+// The file seam over kernel32: CreateFileW, FindFirstFileW, DeleteFileW,
+// MoveFileExW, GetFinalPathNameByHandleW and
 // SetFileInformationByHandle with their own result codes.
 #pragma once
 

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/win32/WideText.h"
+
 namespace platform::win32 {
 namespace {
 
@@ -20,7 +22,7 @@ HKey fromNative(HKEY key) { return static_cast<HKey>(reinterpret_cast<std::uintp
 Status Win32Registry::openKey(HKey root, const std::string& subKey, std::uint32_t options,
                               std::uint32_t access, HKey& result) {
     HKEY opened = nullptr;
-    const LONG status = RegOpenKeyExA(toNative(root), subKey.c_str(), options, access, &opened);
+    const LONG status = RegOpenKeyExW(toNative(root), wide(subKey).c_str(), options, access, &opened);
     if (status == ERROR_SUCCESS) result = fromNative(opened);
     return status;
 }
@@ -33,15 +35,15 @@ Status Win32Registry::queryValue(HKey key, const std::string& valueName, std::ui
     DWORD nativeType = type ? *type : 0;
     DWORD nativeSize = size ? *size : 0;
     const LONG status =
-        RegQueryValueExA(toNative(key), valueName.c_str(), nullptr, type ? &nativeType : nullptr,
-                         data, size ? &nativeSize : nullptr);
+        RegQueryValueExW(toNative(key), wide(valueName).c_str(), nullptr,
+                         type ? &nativeType : nullptr, data, size ? &nativeSize : nullptr);
     if (type) *type = nativeType;
     if (size) *size = nativeSize;
     return status;
 }
 
 Status Win32Registry::deleteKey(HKey key, const std::string& subKey) {
-    return RegDeleteKeyA(toNative(key), subKey.c_str());
+    return RegDeleteKeyW(toNative(key), wide(subKey).c_str());
 }
 
 Status Win32Registry::closeKey(HKey key) { return RegCloseKey(toNative(key)); }
@@ -49,14 +51,14 @@ Status Win32Registry::closeKey(HKey key) { return RegCloseKey(toNative(key)); }
 Status Win32Registry::subkeyNames(HKey key, std::vector<std::string>& names) {
     names.clear();
     // A key name is at most 255 characters.
-    char name[256];
+    wchar_t name[256];
     for (DWORD index = 0;; ++index) {
-        DWORD length = sizeof name;
+        DWORD length = 256;
         const LONG status =
-            RegEnumKeyExA(toNative(key), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+            RegEnumKeyExW(toNative(key), index, name, &length, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_NO_MORE_ITEMS) return kErrorSuccess;
         if (status != ERROR_SUCCESS) return status;
-        names.emplace_back(name, length);
+        names.push_back(narrow(name, length));
     }
 }
 

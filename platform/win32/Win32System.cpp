@@ -3,18 +3,41 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include "platform/win32/WideText.h"
+
 namespace platform::win32 {
 
-std::uint32_t Win32System::getWindowsDirectory(char* buffer, std::uint32_t size) {
-    return GetWindowsDirectoryA(buffer, size);
+std::uint32_t Win32System::getWindowsDirectory(char16_t* buffer, std::uint32_t size) {
+    return GetWindowsDirectoryW(reinterpret_cast<wchar_t*>(buffer), size);
 }
 
-std::uint32_t Win32System::getSystemDirectory(char* buffer, std::uint32_t size) {
-    return GetSystemDirectoryA(buffer, size);
+std::uint32_t Win32System::getSystemDirectory(char16_t* buffer, std::uint32_t size) {
+    return GetSystemDirectoryW(reinterpret_cast<wchar_t*>(buffer), size);
 }
 
 std::uint32_t Win32System::getDriveType(const std::string& rootPath) {
-    return GetDriveTypeA(rootPath.c_str());
+    return GetDriveTypeW(wide(rootPath).c_str());
+}
+
+std::string Win32System::fromAnsi(std::string_view bytes) const {
+    if (bytes.empty()) return {};
+    const int size = static_cast<int>(bytes.size());
+    const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+    if (units <= 0) return {};
+    std::wstring text(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), units);
+    return narrow(text.data(), text.size());
+}
+
+// Without linguistic casing: the letters of basic Latin map as they do
+// everywhere (a Turkish "I" is still "i"), so the script keys "TITLE" and
+// "REMOVEFILE" name the variables the program reads on every machine.
+std::string Win32System::lowerCase(std::string_view text) const {
+    return mapCase(text, LOCALE_NAME_USER_DEFAULT, LCMAP_LOWERCASE);
+}
+
+std::string Win32System::upperCaseOrdinal(std::string_view text) const {
+    return win32::upperCaseOrdinal(text);
 }
 
 std::string Win32System::programFolder() { return folderOfProgram(programPath()); }
@@ -28,17 +51,14 @@ void Win32Shell::notifyAssociationsChanged() {
 }
 
 std::string programPath() {
-    // GetModuleFileNameA fills the whole buffer (and returns its size) when
+    // GetModuleFileNameW fills the whole buffer (and returns its size) when
     // the path is cut, so the buffer grows until the path fits with room over.
-    std::string path(MAX_PATH, '\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD written =
-            GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (written == 0) return std::string();
-        if (written < path.size()) {
-            path.resize(written);
-            return path;
-        }
+        if (written < path.size()) return narrow(path.data(), written);
         if (path.size() >= 32768) return std::string();
         path.resize(path.size() * 2);
     }

@@ -7,12 +7,16 @@ namespace platform::win32 {
 
 class Win32System final : public System {
 public:
-    std::uint32_t getWindowsDirectory(char* buffer, std::uint32_t size) override;
-    std::uint32_t getSystemDirectory(char* buffer, std::uint32_t size) override;
+    std::uint32_t getWindowsDirectory(char16_t* buffer, std::uint32_t size) override;
+    std::uint32_t getSystemDirectory(char16_t* buffer, std::uint32_t size) override;
     std::uint32_t getDriveType(const std::string& rootPath) override;
     std::string programFolder() override;
     std::string programName() override;
     std::string programFile() override;
+
+    std::string fromAnsi(std::string_view bytes) const override;
+    std::string lowerCase(std::string_view text) const override;
+    std::string upperCaseOrdinal(std::string_view text) const override;
 };
 
 class Win32Shell final : public Shell {

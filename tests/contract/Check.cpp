@@ -36,13 +36,15 @@ bool singleOrdinaryFile(const platform::FileSystem::NameFacts& facts) {
                                                     platform::kAttributeReparsePoint)) == 0;
 }
 
-std::string folderQuery(std::uint32_t (platform::System::*query)(char*, std::uint32_t),
+std::string folderQuery(std::uint32_t (platform::System::*query)(char16_t*, std::uint32_t),
                         platform::System& system, std::uint32_t size) {
-    char full[1024];
-    const std::uint32_t length = (system.*query)(full, sizeof full);
-    std::vector<char> buffer(size + 1, '#');
+    char16_t full[1024] = {};
+    const std::uint32_t length = (system.*query)(full, 1024);
+    std::vector<char16_t> buffer(size + 1, u'#');
     const std::uint32_t result = (system.*query)(buffer.data(), size);
-    if (result == length && length != 0 && std::strcmp(buffer.data(), full) == 0) return "written";
+    if (result == length && length != 0 &&
+        std::u16string_view(buffer.data(), length + 1) == std::u16string_view(full, length + 1))
+        return "written";
     return result == length + 1 ? "needs length+1" : "returned " + std::to_string(result);
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/Utf8.h"
 #include "tests/fakes/FakeText.h"
 
 namespace fakes {
@@ -305,11 +306,7 @@ void FakeRegistry::addKey(HKey root, const std::string& path) { makeKey(root, pa
 
 void FakeRegistry::setString(HKey root, const std::string& path, const std::string& name,
                              const std::string& text, std::uint32_t type) {
-    std::string bytes;
-    bytes.reserve(text.size() + 1);
-    bytes += text;
-    bytes += '\0';
-    setValue(root, path, name, type, std::move(bytes));
+    setValue(root, path, name, type, utf16Bytes(text + std::string(1, '\0')));
 }
 
 void FakeRegistry::setValue(HKey root, const std::string& path, const std::string& name,
@@ -383,6 +380,21 @@ std::vector<std::string> FakeRegistry::allKeys() const {
         listKeys(*h.key, path, keys);
     }
     return keys;
+}
+
+}  // namespace fakes
+
+namespace fakes {
+
+std::string utf16Bytes(std::string_view text) {
+    const std::u16string units = platform::utf8::toUtf16(text);
+    std::string bytes;
+    bytes.reserve(units.size() * 2);
+    for (const char16_t unit : units) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
 }
 
 }  // namespace fakes

@@ -8,7 +8,8 @@
 //   ERROR_BAD_PATHNAME (161), doubled separators count as one and a trailing
 //   "\" is ignored.
 // - A value has a type and raw bytes, which may hold NULs; setString stores
-//   the text with its terminating NUL, as RegSetValueExA is usually called.
+//   the text in UTF-16 with its terminating NUL, as RegSetValueExW is
+//   usually called, and queries answer as RegQueryValueExW does.
 //   The empty value name is the key's default value, which exists only once
 //   set.
 // - openKey hands out a fresh non-zero handle each time (never reused, so a
@@ -49,6 +50,10 @@ inline constexpr platform::Status kErrorBadPathname = 161;
 inline constexpr platform::Status kErrorKeyDeleted = 1018;
 inline constexpr std::uint32_t kKeyRead = 0x20019u;
 inline constexpr std::uint32_t kDeleteAccess = 0x10000u;
+
+// Text (UTF-8) as the bytes of its UTF-16 units, low byte first, as the
+// registry's W functions store string data.
+std::string utf16Bytes(std::string_view text);
 
 class FakeRegistry : public platform::Registry {
 public:

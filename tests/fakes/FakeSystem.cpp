@@ -1,7 +1,16 @@
 #include "tests/fakes/FakeSystem.h"
 
-#include <cstring>
+#include <iconv.h>
 
+#include <algorithm>
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+
+#include "platform/Utf8.h"
 #include "tests/fakes/FakeText.h"
 
 namespace fakes {
@@ -16,15 +25,16 @@ std::string FakeSystem::programFile() {
 }
 
 std::uint32_t FakeSystem::folderQuery(const char* what, const std::string& folder, bool fail,
-                                      char* buffer, std::uint32_t size) {
+                                      char16_t* buffer, std::uint32_t size) {
     std::uint32_t result = 0;
     if (!fail) {
-        const auto length = static_cast<std::uint32_t>(folder.size());
+        const std::u16string units = platform::utf8::toUtf16(folder);
+        const auto length = static_cast<std::uint32_t>(units.size());
         if (length + 1 > size) {
             result = length + 1;
         } else {
-            std::memcpy(buffer, folder.data(), length);
-            buffer[length] = '\0';
+            std::copy(units.begin(), units.end(), buffer);
+            buffer[length] = u'\0';
             result = length;
         }
     }
@@ -32,11 +42,11 @@ std::uint32_t FakeSystem::folderQuery(const char* what, const std::string& folde
     return result;
 }
 
-std::uint32_t FakeSystem::getWindowsDirectory(char* buffer, std::uint32_t size) {
+std::uint32_t FakeSystem::getWindowsDirectory(char16_t* buffer, std::uint32_t size) {
     return folderQuery("GetWindowsDirectory", windowsFolder_, failWindows_, buffer, size);
 }
 
-std::uint32_t FakeSystem::getSystemDirectory(char* buffer, std::uint32_t size) {
+std::uint32_t FakeSystem::getSystemDirectory(char16_t* buffer, std::uint32_t size) {
     return folderQuery("GetSystemDirectory", systemFolder_, failSystem_, buffer, size);
 }
 
@@ -60,6 +70,99 @@ std::string FakeSystem::programName() {
     log_->add("programName -> ", programName_);
     return programName_;
 }
+
+// ---- text
+
+namespace {
+
+// iconv's name for a Windows code page, or null.
+const char* iconvName(unsigned codePage) {
+    switch (codePage) {
+        case 1250: return "CP1250";
+        case 1251: return "CP1251";
+        case 1252: return "CP1252";
+        case 932: return "CP932";
+        case 936: return "CP936";
+        case 949: return "CP949";
+        case 950: return "BIG5";
+        default: return nullptr;
+    }
+}
+
+bool singleByte(unsigned codePage) { return codePage >= 1250 && codePage <= 1258; }
+
+// One converter per direction and code page, opened once: the fuzz targets
+// decode a script per input.
+iconv_t converter(const char* to, const char* from) {
+    static std::mutex mutex;
+    static std::map<std::pair<std::string, std::string>, iconv_t> open;
+    const std::lock_guard<std::mutex> lock(mutex);
+    auto [it, added] = open.try_emplace({to, from}, reinterpret_cast<iconv_t>(-1));
+    if (added) it->second = iconv_open(to, from);
+    if (it->second == reinterpret_cast<iconv_t>(-1))
+        throw std::invalid_argument(std::string("iconv can't convert ") + from + " to " + to);
+    iconv(it->second, nullptr, nullptr, nullptr, nullptr);  // a fresh start
+    return it->second;
+}
+
+}  // namespace
+
+void FakeSystem::setCodePage(unsigned codePage) {
+    if (iconvName(codePage) == nullptr)
+        throw std::invalid_argument("no such code page: " + std::to_string(codePage));
+    codePage_ = codePage;
+}
+
+std::string FakeSystem::fromAnsi(std::string_view bytes) const {
+    // ASCII is the same in every one of these code pages.
+    if (std::all_of(bytes.begin(), bytes.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::string(bytes);
+    const iconv_t cd = converter("UTF-8", iconvName(codePage_));
+    std::string out;
+    out.reserve(bytes.size() * 3);
+    char buffer[4096];
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    while (inLeft > 0) {
+        char* to = buffer;
+        std::size_t toLeft = sizeof buffer;
+        const std::size_t done = iconv(cd, &in, &inLeft, &to, &toLeft);
+        out.append(buffer, static_cast<std::size_t>(to - buffer));
+        if (done != static_cast<std::size_t>(-1)) continue;
+        if (errno == E2BIG) continue;
+        // A byte the code page doesn't define: on a single-byte page it is
+        // still one character, on a double-byte one it is none.
+        const auto bad = static_cast<unsigned char>(*in);
+        platform::utf8::append(out, singleByte(codePage_) ? bad : 0xFFFD);
+        ++in;
+        --inLeft;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    return out;
+}
+
+std::string FakeSystem::toAnsi(std::string_view text) const {
+    const iconv_t cd = converter(iconvName(codePage_), "UTF-8");
+    std::string out;
+    char buffer[4096];
+    char* in = const_cast<char*>(text.data());
+    std::size_t inLeft = text.size();
+    while (inLeft > 0) {
+        char* to = buffer;
+        std::size_t toLeft = sizeof buffer;
+        const std::size_t done = iconv(cd, &in, &inLeft, &to, &toLeft);
+        out.append(buffer, static_cast<std::size_t>(to - buffer));
+        if (done == static_cast<std::size_t>(-1) && errno != E2BIG)
+            throw std::invalid_argument("code page " + std::to_string(codePage_) +
+                                        " can't hold the text " + std::string(text));
+    }
+    return out;
+}
+
+std::string FakeSystem::lowerCase(std::string_view text) const { return lowerText(text); }
+
+std::string FakeSystem::upperCaseOrdinal(std::string_view text) const { return upperText(text); }
 
 FakeShell::FakeShell() : log_(&ownLog_) {}
 

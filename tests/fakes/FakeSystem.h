@@ -1,10 +1,15 @@
 // Fakes of the machine facts and the shell: the Windows and System folders,
-// drive types, and the running program's folder and name.
+// drive types, the running program's folder and name, and text as a machine
+// in one ANSI code page reads and compares it: 1252 (Western, the default),
+// 1250 (Central European), 1251 (Cyrillic), 932 (Japanese), 936 and 950
+// (Chinese) or 949 (Korean), decoded by glibc's iconv as Windows'
+// MultiByteToWideChar decodes them.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "platform/System.h"
 #include "tests/fakes/OperationLog.h"
@@ -16,12 +21,12 @@ public:
     FakeSystem();
     explicit FakeSystem(OperationLog& log);
 
-    // GetWindowsDirectoryA / GetSystemDirectoryA: a folder that fits writes
-    // the path and its NUL and returns the path's length; one that doesn't fit
-    // leaves the buffer alone and returns the size needed (NUL included); a
-    // failing query returns 0 and leaves the buffer alone.
-    std::uint32_t getWindowsDirectory(char* buffer, std::uint32_t size) override;
-    std::uint32_t getSystemDirectory(char* buffer, std::uint32_t size) override;
+    // GetWindowsDirectoryW / GetSystemDirectoryW: a folder that fits writes
+    // the path and its NUL and returns the path's length in UTF-16 units; one
+    // that doesn't fit leaves the buffer alone and returns the size needed
+    // (NUL included); a failing query returns 0 and leaves the buffer alone.
+    std::uint32_t getWindowsDirectory(char16_t* buffer, std::uint32_t size) override;
+    std::uint32_t getSystemDirectory(char16_t* buffer, std::uint32_t size) override;
     // The type set for the root, compared with case ignored; 1 (no root
     // folder) for any other text. "C:\" is a fixed drive from the start.
     std::uint32_t getDriveType(const std::string& rootPath) override;
@@ -30,6 +35,21 @@ public:
     // The program folder, then the name and ".exe".
     std::string programFile() override;
 
+    // Bytes of the code page as text; a byte or pair the code page doesn't
+    // define becomes U+FFFD, but on the single-byte pages, where every byte
+    // is a character (U+0080-U+009F for the few that 1252 leaves undefined).
+    std::string fromAnsi(std::string_view bytes) const override;
+    // Unicode's own mappings, character by character.
+    std::string lowerCase(std::string_view text) const override;
+    std::string upperCaseOrdinal(std::string_view text) const override;
+
+    // The machine's ANSI code page, 1252 at first. Another than those above
+    // throws std::invalid_argument.
+    void setCodePage(unsigned codePage);
+    unsigned codePage() const { return codePage_; }
+    // Text in the code page's bytes, as a script written on such a machine
+    // holds it; a character the code page lacks throws std::invalid_argument.
+    std::string toAnsi(std::string_view text) const;
     // Defaults: C:\WINDOWS, C:\WINDOWS\SYSTEM, program C:\prod\sprellow.
     void setWindowsFolder(const std::string& path) { windowsFolder_ = path; }
     void setSystemFolder(const std::string& path) { systemFolder_ = path; }
@@ -42,8 +62,8 @@ public:
     OperationLog& log() { return *log_; }
 
 private:
-    std::uint32_t folderQuery(const char* what, const std::string& folder, bool fail, char* buffer,
-                              std::uint32_t size);
+    std::uint32_t folderQuery(const char* what, const std::string& folder, bool fail,
+                              char16_t* buffer, std::uint32_t size);
 
     OperationLog ownLog_;
     OperationLog* log_;
@@ -55,6 +75,7 @@ private:
         {"C:\\", platform::kDriveFixed}};  // by upper-cased root
     std::string programFolder_ = "C:\\prod";
     std::string programName_ = "sprellow";
+    unsigned codePage_ = 1252;
 };
 
 class FakeShell : public platform::Shell {

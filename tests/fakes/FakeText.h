@@ -1,4 +1,7 @@
-// Letter case as the fakes fold it: ASCII letters only, other bytes exactly.
+// Letter case as the fakes fold names: upper-cased character by character
+// with the Unicode case mapping of the C library (glibc's, as the machine's
+// own stands in for Windows' table), so that "ЧЕРНОВИКИ" and "черновики" are
+// one name, as on Windows. Text is UTF-8, as everywhere in the program.
 #pragma once
 
 #include <algorithm>
@@ -8,42 +11,42 @@
 
 namespace fakes {
 
+// One code point upper-cased or lower-cased by the C library's Unicode
+// mapping; ASCII without asking it.
+char32_t upperCodePoint(char32_t c);
+char32_t lowerCodePoint(char32_t c);
+
+// `text` upper-cased or lower-cased character by character.
+std::string upperText(std::string_view text);
+std::string lowerText(std::string_view text);
+
 inline char upperChar(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-inline std::string upperText(std::string text) {
-    for (char& c : text) c = upperChar(c);
-    return text;
+// Text as UTF-8 from a u8"" literal, for the tests.
+inline std::string utf8(std::u8string_view text) {
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size());
 }
+
+// <0, 0 or >0 as `a` orders before, with or after `b`, their upper-cased
+// forms compared character by character.
+int compareCaseless(std::string_view a, std::string_view b);
 
 // Whether two texts are the same with case ignored.
 inline bool sameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return upperChar(x) == upperChar(y);
-           });
+    return compareCaseless(a, b) == 0;
 }
 
-inline bool startsWithText(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && sameText(text.substr(0, prefix.size()), prefix);
-}
+// Whether `text` begins with `prefix`, case ignored.
+bool startsWithText(std::string_view text, std::string_view prefix);
 
-// Orders texts as their upper-cased forms order (byte by byte, as
-// std::string does), so a map ordered by it finds a name in any case.
+// Orders texts as their upper-cased forms order (code point by code point),
+// so a map ordered by it finds a name in any case.
 struct CaselessLess {
     using is_transparent = void;
     bool operator()(std::string_view a, std::string_view b) const {
-        const std::size_t common = std::min(a.size(), b.size());
-        std::size_t i = 0;
-        // Stretches spelled alike are passed over eight bytes at a time: the
-        // neighbouring paths of a map share long beginnings.
-        while (i + 8 <= common && std::memcmp(a.data() + i, b.data() + i, 8) == 0) i += 8;
-        for (; i < common; ++i) {
-            const auto ua = static_cast<unsigned char>(upperChar(a[i]));
-            const auto ub = static_cast<unsigned char>(upperChar(b[i]));
-            if (ua != ub) return ua < ub;
-        }
-        return a.size() < b.size();
+        return compareCaseless(a, b) < 0;
     }
 };
 

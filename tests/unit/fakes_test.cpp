@@ -132,14 +132,14 @@ protected:
 TEST_F(FakeRegistryTest, ValueThatGrowsBetweenTheTwoQueries) {
     reg.setString(platform::kHkeyCurrentUser, "k", "v", "short");
     reg.changeValueAfterSizeQuery(platform::kHkeyCurrentUser, "k", "v", platform::kRegSz,
-                                  std::string("much longer\0", 12));
+                                  fakes::utf16Bytes(std::string("much longer\0", 12)));
     const platform::HKey key = open(platform::kHkeyCurrentUser, "k");
     std::uint32_t type = 0, size = 0;
     ASSERT_EQ(reg.queryValue(key, "v", &type, nullptr, &size), 0);
-    ASSERT_EQ(size, 6u);
+    ASSERT_EQ(size, 12u);  // UTF-16: two bytes a character, the NUL too
     std::vector<std::uint8_t> data(size);
     EXPECT_EQ(reg.queryValue(key, "v", &type, data.data(), &size), platform::kErrorMoreData);
-    EXPECT_EQ(size, 12u);
+    EXPECT_EQ(size, 24u);
 }
 
 TEST_F(FakeRegistryTest, HandlesAreUniqueKeysMayDenyFullAccessRootsStay) {
@@ -175,7 +175,7 @@ TEST_F(FakeRegistryTest, ACopySharesNothingWithItsOriginal) {
     EXPECT_EQ(copy.queryValue(shell, "", nullptr, nullptr, &size), fakes::kErrorKeyDeleted);
     EXPECT_EQ(reg.allKeys(), (Names{"HKCR\\.abc", "HKCR\\.abc\\shell"}));
     EXPECT_EQ(reg.queryValue(shell, "", nullptr, nullptr, &size), 0);
-    EXPECT_EQ(size, 4u);  // the change waited in the original too, and happens now
+    EXPECT_EQ(size, 8u);  // the change waited in the original too, and happens now
 
     fakes::OperationLog otherLog;
     FakeRegistry assigned(otherLog);

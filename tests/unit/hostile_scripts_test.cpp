@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/VariableTable.h"
+#include "tests/fakes/FakeText.h"
 #include "tests/unit/ProductFixture.h"
 
 namespace {
@@ -15,7 +15,7 @@ namespace {
 using namespace product;
 using Strings = std::vector<std::string>;
 
-std::string lower(const std::string& text) { return engine::VariableTable::lowerCase(text); }
+std::string lower(const std::string& text) { return fakes::lowerText(text); }
 
 bool startsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;

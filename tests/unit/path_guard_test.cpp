@@ -2,8 +2,15 @@
 #include <gtest/gtest.h>
 
 #include "engine/PathGuard.h"
+#include "tests/fakes/FakeSystem.h"
+#include "tests/fakes/FakeText.h"
 
 namespace {
+
+using fakes::utf8;
+
+// Names compare as the machine's file system compares them.
+const fakes::FakeSystem machine;
 
 using engine::canonicalPath;
 using engine::GuardFolders;
@@ -11,7 +18,7 @@ using engine::isDeviceName;
 using engine::PathGuard;
 
 std::string show(const std::string& path) {
-    const auto canonical = canonicalPath(path);
+    const auto canonical = canonicalPath(path, machine);
     if (!canonical) return "<refused>";
     std::string text = canonical->root;
     for (const std::string& part : canonical->parts) text += "\\" + part;
@@ -19,13 +26,23 @@ std::string show(const std::string& path) {
 }
 
 TEST(CanonicalPath, FoldsWhatWindowsFolds) {
-    EXPECT_EQ(show("C:\\Prod\\\\App\\"), "c:\\prod\\app");
-    EXPECT_EQ(show("c:/prod/app"), "c:\\prod\\app");
-    EXPECT_EQ(show("C:\\prod\\.\\x\\..\\app"), "c:\\prod\\app");
-    EXPECT_EQ(show("C:\\WINDOWS. \\System"), "c:\\windows\\system");
-    EXPECT_EQ(show("C:\\"), "c:");
-    EXPECT_EQ(show("\\\\Server\\Share\\Dir\\"), "\\\\server\\share\\dir");
-    EXPECT_EQ(show("\\\\server\\share"), "\\\\server\\share");
+    EXPECT_EQ(show("C:\\Prod\\\\App\\"), "C:\\PROD\\APP");
+    EXPECT_EQ(show("c:/prod/app"), "C:\\PROD\\APP");
+    EXPECT_EQ(show("C:\\prod\\.\\x\\..\\app"), "C:\\PROD\\APP");
+    EXPECT_EQ(show("C:\\WINDOWS. \\System"), "C:\\WINDOWS\\SYSTEM");
+    EXPECT_EQ(show("C:\\"), "C:");
+    EXPECT_EQ(show("\\\\Server\\Share\\Dir\\"), "\\\\SERVER\\SHARE\\DIR");
+    EXPECT_EQ(show("\\\\server\\share"), "\\\\SERVER\\SHARE");
+    // Names of any alphabet, a character at a time: a "\\" is never found
+    // inside a character, as the byte 0x5C is inside many of code page 932.
+    EXPECT_EQ(show(utf8(u8"C:\\Program Files\\QUOB 機能\\申告\\貼.exe")),
+              utf8(u8"C:\\PROGRAM FILES\\QUOB 機能\\申告\\貼.EXE"));
+    EXPECT_EQ(show(utf8(u8"C:\\Черновики\\Ящик")), utf8(u8"C:\\ЧЕРНОВИКИ\\ЯЩИК"));
+    EXPECT_EQ(show(utf8(u8"C:\\설정\\😀.tmp")), utf8(u8"C:\\설정\\😀.TMP"));
+    // A folder beside the install folder whose name only begins like it.
+    const auto install = canonicalPath(utf8(u8"C:\\Program Files\\QUOB 機能"), machine);
+    EXPECT_FALSE(canonicalPath(utf8(u8"C:\\Program Files\\QUOB 機能拡張\\bin"), machine)
+                     ->isWithin(*install));
 }
 
 TEST(CanonicalPath, RefusesWhatIsNotPlainlyAbsolute) {
@@ -62,11 +79,12 @@ TEST(CanonicalPath, RefusesWhatIsNotPlainlyAbsolute) {
 TEST(DeviceNames, ReservedNamesInAnySpelling) {
     for (const char* name :
          {"CON", "con", "Con.txt", "NUL ", "nul.tar.gz", "AUX", "PRN", "COM1", "lpt9", "COM0",
-          "conin$", "CONOUT$", "com\xB9", "LPT\xB3.log", "Lpt1 .txt"})
-        EXPECT_TRUE(isDeviceName(name)) << name;
+          "conin$", "CONOUT$", "com\u00B9", "LPT\u00B3.log", "Lpt1 .txt"})
+        EXPECT_TRUE(isDeviceName(name, machine)) << name;
     for (const char* name :
-         {"CONFIG", "CONSOLE.txt", "COM10", "LPT", "xcon", "nul_", "com1x", "", "C\xD3N"})
-        EXPECT_FALSE(isDeviceName(name)) << name;
+         {"CONFIG", "CONSOLE.txt", "COM10", "LPT", "xcon", "nul_", "com1x", "", "C\u00D3N",
+          "COM\u2074", "\u0421ON"})
+        EXPECT_FALSE(isDeviceName(name, machine)) << name;
 }
 
 GuardFolders standardFolders(const std::string& installDir = "C:\\Program Files\\Corvalune") {
@@ -88,16 +106,16 @@ TEST(FolderRemoval, AnInstallDirectoryAtARootOrAboveSystemFoldersServesAsNoBase)
           "\\\\server\\share\\Corvalune", "\\\\localhost\\C$\\Program Files\\Corvalune",
           "\\\\?\\C:\\Program Files\\Corvalune", "\\\\.\\C:\\Program Files\\Corvalune",
           "//server/share/Corvalune"}) {
-        const PathGuard guard(standardFolders(installDir));
+        const PathGuard guard(standardFolders(installDir), machine);
         EXPECT_FALSE(guard.installDirUsable()) << installDir;
         EXPECT_FALSE(guard.fileValueVerdict("a.txt").allowed()) << installDir;
     }
     // A folder inside the Windows folder is a plain install folder.
-    EXPECT_TRUE(PathGuard(standardFolders("C:\\WINDOWS\\Corvalune")).installDirUsable());
+    EXPECT_TRUE(PathGuard(standardFolders("C:\\WINDOWS\\Corvalune"), machine).installDirUsable());
 }
 
 TEST(FileValues, NameFilesBelowTheInstallDirectory) {
-    const PathGuard guard(standardFolders());
+    const PathGuard guard(standardFolders(), machine);
     for (const char* value :
          {"a.txt", "\\a.txt", "sub\\a.txt", "sub/*.dll", ".\\a.txt", "*.*", "a?.txt", "*.",
           "sub\\\\a.txt", "\\\\server\\share\\a.txt", "CONFIG.SYS", "con*"})
@@ -105,7 +123,7 @@ TEST(FileValues, NameFilesBelowTheInstallDirectory) {
 }
 
 TEST(FileValues, DeleteNothingWhenTheyCouldLeadElsewhere) {
-    const PathGuard guard(standardFolders());
+    const PathGuard guard(standardFolders(), machine);
     for (const char* value : {"",           "\\",           "sub\\",   "sub/",
                               ".",          "sub\\.",       "..",      "..\\x",
                               "sub\\..\\x", "x\\..",        "../x",    "sub/../../x",

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Utf8.h"
+#include "tests/fakes/FakeText.h"
 #include "tests/unit/FailureOf.h"
 #include "tests/unit/ProductFixture.h"
 
@@ -60,11 +62,31 @@ TEST_F(ScriptTest, LoadFillsTheBufferAndPadsWithSpaces) {
     EXPECT_EQ(install.script().scriptLen(), 1);
 }
 
-TEST_F(ScriptTest, LoadKeepsEveryByteAsOneCharacter) {
-    const std::string bytes("x=\0\x1A\xC4\x80\n", 7);
-    load(bytes);
-    EXPECT_EQ(install.script().scriptLen(), 7);
-    EXPECT_EQ(install.script().scriptText().substr(0, 7), bytes);
+// A script is read in the machine's code page, a character at a time: one
+// byte or two, and a second byte (0x5C in many characters of 932) is never
+// a character of its own. The length counts characters.
+TEST_F(ScriptTest, LoadReadsTheCharactersOfTheCodePage) {
+    struct Row {
+        unsigned codePage;
+        std::string bytes;
+        std::u8string text;
+    };
+    const Row rows[] = {
+        {1252, std::string("x=\0\x1A\xC4\x80\n", 7), std::u8string(u8"x=\0\x1A\u00C4\u20AC\n", 10)},
+        {1252, "\x81\x8D", u8"\u0081\u008D"},  // undefined in 1252, still one each
+        {1251, "\xD7\xE5\r\n", u8"Че\r\n"},
+        {932, "\x97\x5C\x94\xF5\\\r\n", u8"予備\\\r\n"},
+        {949, "\xBC\xB3\xC1\xA4", u8"설정"},
+    };
+    for (const Row& row : rows) {
+        world.system.setCodePage(row.codePage);
+        load(row.bytes);
+        const std::string text = fakes::utf8(row.text);
+        const auto length = static_cast<int>(platform::utf8::characterCount(text));
+        EXPECT_EQ(install.script().scriptLen(), length) << row.codePage;
+        EXPECT_EQ(install.script().scriptText(), text + std::string(9000 - length, ' '))
+            << row.codePage;
+    }
 }
 
 TEST_F(ScriptTest, LongScriptIsCutToTheBufferButKeepsItsLength) {
@@ -87,8 +109,9 @@ TEST_F(ScriptTest, MissingOrUnreadableScriptKeepsThePreviousOne) {
 
     addScript("locked.del", "c=3");
     world.files.lockForReading(inInstall("locked.del"));
+    // There, but barred: the failure doesn't claim it is missing.
     EXPECT_EQ(failureOf([&] { install.script().readWholeFile(inInstall("locked.del")); }),
-              FailureKind::FileNotFound);
+              FailureKind::PermissionDenied);
     EXPECT_EQ(install.script().scriptLen(), 10);
 }
 

@@ -85,21 +85,21 @@ TEST(WindowsFolders, AFolderThatDoesNotFitTheBufferGivesEmptyText) {
 // A system that shows what it was handed and leaves stale bytes after the NUL.
 class ProbingSystem : public fakes::FakeSystem {
 public:
-    std::uint32_t getWindowsDirectory(char* buffer, std::uint32_t size) override {
+    std::uint32_t getWindowsDirectory(char16_t* buffer, std::uint32_t size) override {
         sizeSeen = size;
         handed.assign(buffer, size);
-        std::memcpy(buffer, "C:\\WIN\0stale", 12);
+        std::copy_n(u"C:\\WIN\0stale", 12, buffer);
         return 6;
     }
     std::uint32_t sizeSeen = 0;
-    std::string handed;
+    std::u16string handed;
 };
 
 TEST(WindowsFolders, UseABufferOf255BlanksAndCutAtTheNul) {
     ProbingSystem system;
     EXPECT_EQ(sysenv::GetWindowsDir(system), "C:\\WIN\\");
     EXPECT_EQ(system.sizeSeen, 255u);
-    EXPECT_EQ(system.handed, std::string(255, ' '));
+    EXPECT_EQ(system.handed, std::u16string(255, u' '));
 }
 
 // ---- regQueryString
@@ -155,22 +155,31 @@ TEST_F(RegQueryString, OnlyRegSzCounts) {
 }
 
 TEST_F(RegQueryString, DataIsCutAtItsFirstNul) {
-    reg.setValue(kHkeyLocalMachine, path, "multi", platform::kRegSz, "first\0second\0"s);
-    reg.setValue(kHkeyLocalMachine, path, "bare", platform::kRegSz, "no terminator");
+    reg.setValue(kHkeyLocalMachine, path, "multi", platform::kRegSz,
+                 fakes::utf16Bytes("first\0second\0"s));
+    reg.setValue(kHkeyLocalMachine, path, "bare", platform::kRegSz,
+                 fakes::utf16Bytes("no terminator"));
+    // Half a UTF-16 unit at the end is no character.
+    reg.setValue(kHkeyLocalMachine, path, "odd", platform::kRegSz, fakes::utf16Bytes("ab") + "c");
     EXPECT_EQ(read("multi"), "first");
     EXPECT_EQ(read("bare"), "no terminator");
+    EXPECT_EQ(read("odd"), "ab");
+    // Characters no ANSI code page holds come through whole.
+    reg.setString(kHkeyLocalMachine, path, "wide", fakes::utf8(u8"C:\\Программы\\数据 😀"));
+    EXPECT_EQ(read("wide"), fakes::utf8(u8"C:\\Программы\\数据 😀"));
 }
 
 TEST_F(RegQueryString, ValueChangedBetweenTheQueries) {
     reg.setString(kHkeyLocalMachine, path, "grows", "short");
     reg.changeValueAfterSizeQuery(kHkeyLocalMachine, path, "grows", platform::kRegSz,
-                                  "a good deal longer\0"s);
+                                  fakes::utf16Bytes("a good deal longer\0"s));
     EXPECT_EQ(read("grows"), "");
 
     // A value that shrinks to bytes without NUL gives those bytes, not the
     // blank padding of the buffer behind them.
     reg.setString(kHkeyLocalMachine, path, "shrinks", "long enough");
-    reg.changeValueAfterSizeQuery(kHkeyLocalMachine, path, "shrinks", platform::kRegSz, "abc");
+    reg.changeValueAfterSizeQuery(kHkeyLocalMachine, path, "shrinks", platform::kRegSz,
+                                  fakes::utf16Bytes("abc"));
     EXPECT_EQ(read("shrinks"), "abc");
 }
 
