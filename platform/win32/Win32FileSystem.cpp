@@ -73,7 +73,7 @@ Status forEachMatch(const std::string& pattern, Visit visit) {
     }
     FindCloser closer(search);
     do {
-        const std::string name = narrow(found.cFileName);
+        std::string name = narrow(found.cFileName);
         if (!wildcards || wildcardMatch(wanted, upperCaseOrdinal(name))) visit(name, found);
     } while (FindNextFileW(search, &found));
     const Status error = lastError();
