@@ -50,6 +50,11 @@ std::vector<Case> fileCases() {
     const std::string big(32768, 'x');
     const std::string edge(32767, 'y');
     const std::string all = "a.txt|ab.txt|abc.txt|README|x.tar.gz";
+    // Names in other alphabets, two of them in none that an ANSI code page
+    // holds beside the Western one, one of two UTF-16 units.
+    const std::vector<Plant> alphabets = {
+        file("Черновик.tmp", "ru"), file("\u6570\u636e.tmp", "zh"), file("\u03a9mega.tmp", "el"),
+        file("\U0001F600.tmp", "emoji"), file("plain.tmp")};
     return {
         // ---- listing: ordinary files only, wildcards as FindFirstFile takes
         // them on long names, letter case ignored
@@ -74,6 +79,13 @@ std::vector<Case> fileCases() {
          "a.txt|f.txt/|h.txt"},
         {"FindOneNameWithATrailingBlank", {file("a.txt")}, Op::Find, "a.txt ", 0, "a.txt"},
         {"FindThroughAFolderLink", linked, Op::Find, "inst\\ulink\\*.*", 0, "precious.txt"},
+        {"ListNamesOfEveryAlphabet", alphabets, Op::List, "*.tmp", 0,
+         "plain.tmp|\u03a9mega.tmp|Черновик.tmp|\u6570\u636e.tmp|\U0001F600.tmp"},
+        {"QuestionMarkTakesAWholeCharacter", alphabets, Op::List, "?.tmp", 0, "\U0001F600.tmp"},
+        {"TwoQuestionMarksTakeTwoCharacters", alphabets, Op::List, "??.tmp", 0,
+         "\u6570\u636e.tmp|\U0001F600.tmp"},
+        {"PatternOfAnyAlphabetIgnoresCase", alphabets, Op::List, "черн*.TMP", 0, "Черновик.tmp"},
+        {"ReadANameNoCodePageHolds", alphabets, Op::Read, "\U0001F600.TMP", 0, "5:emoji"},
 
         // ---- reading: every byte unchanged, nothing above the limit; how
         // Win32 folds a path before the file system sees it
@@ -119,6 +131,8 @@ std::vector<Case> fileCases() {
          "\\script.DEL", 0, "", {"!Script.del"}},
         // ---- one file, one folder
         {"DeleteFileIgnoresCase", {file("one")}, Op::DeleteFile, "ONE", 0, "", {"!one"}},
+        {"DeleteNamesNoCodePageHolds", alphabets, Op::DeleteFile, "\u03a9MEGA.tmp", 0, "",
+         {"!\u03a9mega.tmp", "\U0001F600.tmp"}},
         {"DeleteMissingFile", {}, Op::DeleteFile, "one", kErrorFileNotFound, ""},
         {"DeleteReadOnlyFile", {file("fixed", "", R)}, Op::DeleteFile, "fixed", kErrorAccessDenied,
          "", {"fixed"}},
@@ -188,11 +202,11 @@ std::vector<Case> fileCases() {
 
 std::vector<Case> registryAndSystemCases() {
     const std::vector<Plant> tree = {key("Parent\\Child")};
-    const std::vector<Plant> hello = {value("", "Value", kRegSz, std::string("hello\0", 6))};
+    const std::vector<Plant> hello = {text("", "Value", kRegSz, std::string("hello\0", 6))};
     std::string longText;
     for (int i = 0; longText.size() < 5000; ++i) longText += "segment " + std::to_string(i) + "\\";
     const std::string longSeen =
-        "type 1 size " + std::to_string(longText.size() + 1) + " data " + longText + "\\0";
+        "type 1 size " + std::to_string(2 * (longText.size() + 1)) + " data " + longText + "\\0";
     // clang-format off
     return {
         {"OpenKeyIgnoresCase", tree, Op::OpenKey, "PARENT\\child", 0, "opened"},
@@ -202,36 +216,42 @@ std::vector<Case> registryAndSystemCases() {
          "untouched"},
         {"OpenKeyWithDoubledAndTrailingSeparators", tree, Op::OpenKey, "Parent\\\\Child\\", 0,
          "opened"},
+        {"OpenKeyNamedInAnyAlphabet", {key("Черновики\\設定")}, Op::OpenKey, "черновики\\設定", 0,
+         "opened"},
 
-        // ---- the two-call size protocol; data as stored
-        {"QuerySizeOnly", hello, Op::QuerySize, "", 0, "type 1 size 6", {}, 0, "Value"},
-        {"QueryIntoASmallBuffer", hello, Op::Query, "", kErrorMoreData, "type 1 size 6", {}, 3,
+        // ---- the two-call size protocol; string data in UTF-16 units, two bytes each, shown
+        // as text; other data as stored
+        {"QuerySizeOnly", hello, Op::QuerySize, "", 0, "type 1 size 12", {}, 0, "Value"},
+        {"QueryIntoASmallBuffer", hello, Op::Query, "", kErrorMoreData, "type 1 size 12", {}, 3,
          "Value"},
-        {"QueryIntoABufferThatFits", hello, Op::Query, "", 0, "type 1 size 6 data hello\\0", {}, 16,
-         "value"},
+        {"QueryIntoABufferThatFits", hello, Op::Query, "", 0, "type 1 size 12 data hello\\0", {},
+         16, "value"},
         {"QueryABufferWithoutASize", hello, Op::QueryNoSize, "", kErrorInvalidParameter, "", {},
          16, "Value"},
         {"QueryAMissingValue", hello, Op::Query, "", kErrorFileNotFound, "", {}, 16, "Missing"},
         {"QueryAMissingValueBufferWithoutASize", hello, Op::QueryNoSize, "",
          kErrorInvalidParameter, "", {}, 16, "Missing"},
         {"NewKeyHasNoDefaultValue", tree, Op::Query, "Parent", kErrorFileNotFound, "", {}, 16, ""},
-        {"DefaultValue", {value("", "", kRegSz, std::string("C:\\QUOB\0", 8))}, Op::Query, "", 0,
-         "type 1 size 8 data C:\\QUOB\\0", {}, 16, ""},
-        {"ValueTypesAsStored", {value("", "Path", kRegExpandSz, std::string("%x%\0", 4))},
-         Op::Query, "", 0, "type 2 size 4 data %x%\\0", {}, 16, "Path"},
+        {"DefaultValue", {text("", "", kRegSz, std::string("C:\\QUOB\0", 8))}, Op::Query, "", 0,
+         "type 1 size 16 data C:\\QUOB\\0", {}, 32, ""},
+        {"ValueTypesAsStored", {text("", "Path", kRegExpandSz, std::string("%x%\0", 4))},
+         Op::Query, "", 0, "type 2 size 8 data %x%\\0", {}, 16, "Path"},
         {"NumbersAsStored", {value("", "Number", kRegDword, std::string("*\0\0\0", 4))},
          Op::Query, "", 0, "type 4 size 4 data *\\0\\0\\0", {}, 16, "Number"},
-        {"DataWithInnerNuls", {value("", "Inner", kRegSz, std::string("ab\0cd\0", 6))}, Op::Query,
-         "", 0, "type 1 size 6 data ab\\0cd\\0", {}, 16, "Inner"},
-        {"DataWithoutATerminator", {value("", "Bare", kRegSz, "abc")}, Op::Query, "", 0,
-         "type 1 size 3 data abc", {}, 16, "Bare"},
+        {"DataWithInnerNuls", {text("", "Inner", kRegSz, std::string("ab\0cd\0", 6))}, Op::Query,
+         "", 0, "type 1 size 12 data ab\\0cd\\0", {}, 16, "Inner"},
+        {"DataWithoutATerminator", {text("", "Bare", kRegSz, "abc")}, Op::Query, "", 0,
+         "type 1 size 6 data abc", {}, 16, "Bare"},
+        {"DataOfAnOddSize", {text("", "Odd", kRegSz, "ab", "c")}, Op::Query, "", 0,
+         "type 1 size 5 data ab+c", {}, 16, "Odd"},
         {"EmptyData", {value("", "Nothing", kRegSz, "")}, Op::Query, "", 0, "type 1 size 0 data ",
          {}, 16, "Nothing"},
-        {"AnsiTextComesBackWhole",
-         {value("", "Accents", kRegSz, std::string("Caf\xe9 \xc6gir\0", 10))}, Op::Query, "", 0,
-         "type 1 size 10 data Caf\xe9 \xc6gir\\0", {}, 16, "Accents"},
-        {"LongValueComesBackWhole", {value("", "Long", kRegSz, longText + '\0')}, Op::Query, "", 0,
-         longSeen, {}, 8192, "Long"},
+        {"TextOfAnyAlphabetComesBackWhole",
+         {text("", "Names", kRegSz, std::string("Caf\u00e9 \u00c6gir \u6570\u636e \U0001F600\0", 24))},
+         Op::Query, "", 0, "type 1 size 32 data Caf\u00e9 \u00c6gir \u6570\u636e \U0001F600\\0", {}, 64,
+         "Names"},
+        {"LongValueComesBackWhole", {text("", "Long", kRegSz, longText + '\0')}, Op::Query, "", 0,
+         longSeen, {}, 16384, "Long"},
 
         // ---- deleting keys; handles
         {"DeleteKeyWithSubkeysIsRefused", tree, Op::DeleteKey, "Parent", kErrorAccessDenied, "",

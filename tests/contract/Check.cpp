@@ -53,6 +53,30 @@ std::string folderQuery(std::uint32_t (platform::System::*query)(char16_t*, std:
     return result == length + 1 ? "needs length+1" : "returned " + std::to_string(result);
 }
 
+// Data as the table writes it: string types as their UTF-16 units' text
+// (an odd last byte after a "+"), other types byte by byte; NULs as "\0".
+std::string shown(std::uint32_t type, const std::vector<std::uint8_t>& data, std::uint32_t size) {
+    std::string text;
+    if (type != platform::kRegSz && type != platform::kRegExpandSz) {
+        for (std::uint32_t i = 0; i < size; ++i)
+            text += data[i] == 0 ? std::string("\\0") : std::string(1, char(data[i]));
+        return text;
+    }
+    std::u16string run;  // units since the last NUL
+    for (std::uint32_t i = 0; i + 1 < size; i += 2) {
+        const auto unit = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
+        if (unit != 0) {
+            run += unit;
+            continue;
+        }
+        text += platform::utf8::fromUtf16(run) + "\\0";
+        run.clear();
+    }
+    text += platform::utf8::fromUtf16(run);
+    if (size % 2) text += "+" + std::string(1, char(data[size - 1]));
+    return text;
+}
+
 class Call {
 public:
     Call(const Case& c, Side& side) : c_(c), side_(side) {}
@@ -180,9 +204,7 @@ Status Call::registry(std::string& seen) {
                                     c_.op == Op::QueryNoSize ? nullptr : &size);
             if (status == 0 || status == platform::kErrorMoreData)
                 seen = "type " + std::to_string(type) + " size " + std::to_string(size);
-            if (status == 0 && c_.op == Op::Query) seen += " data ";
-            for (std::uint32_t i = 0; status == 0 && c_.op == Op::Query && i < size; ++i)
-                seen += data[i] == 0 ? std::string("\\0") : std::string(1, char(data[i]));
+            if (status == 0 && c_.op == Op::Query) seen += " data " + shown(type, data, size);
             reg.closeKey(handle);
             return status;
         case Op::DeleteKey:

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/Utf8.h"
 
 namespace contract {
 
@@ -44,6 +45,17 @@ inline Plant alias(std::string path, std::string name) { return {Plant::Alias, p
 inline Plant key(std::string path) { return {Plant::Key, path}; }
 inline Plant value(std::string key, std::string name, std::uint32_t type, std::string bytes) {
     return {Plant::Value, key, name, type, bytes};
+}
+// A string value as the W functions store it: `text` (UTF-8, NULs and all)
+// in UTF-16 units, low byte first, and an odd `extra` byte after them.
+inline Plant text(std::string key, std::string name, std::uint32_t type, std::string_view text,
+                  std::string extra = {}) {
+    std::string bytes;
+    for (const char16_t unit : platform::utf8::toUtf16(text)) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return value(std::move(key), std::move(name), type, bytes + extra);
 }
 
 // The one call of a case, and what it reports in `seen`. A file path beginning

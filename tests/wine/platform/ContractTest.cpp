@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Scratch.h"
+#include "platform/win32/WideText.h"
 #include "platform/win32/Win32Platform.h"
 #include "tests/contract/Contract.h"
 #include "tests/wine/FolderLink.h"
@@ -55,16 +56,17 @@ public:
                 break;  // the system makes its own
             case Plant::Key: {
                 HKEY created = nullptr;
-                done = RegCreateKeyA(HKEY_CURRENT_USER, regKey(p.path).c_str(), &created) == 0;
+                done = RegCreateKeyW(HKEY_CURRENT_USER,
+                                     platform::win32::wide(regKey(p.path)).c_str(), &created) == 0;
                 RegCloseKey(created);
                 break;
             }
             case Plant::Value:
-                // RegSetValueExA counts a text's NUL that the size leaves out
-                // when it follows the data, so none follows here.
-                done = RegSetKeyValueA(HKEY_CURRENT_USER, regKey(p.path).c_str(), p.text.c_str(),
-                                       p.bits, (p.bytes + 'x').data(),
-                                       static_cast<DWORD>(p.bytes.size())) == 0;
+                // The W function stores the bytes exactly as given.
+                done = RegSetKeyValueW(HKEY_CURRENT_USER,
+                                       platform::win32::wide(regKey(p.path)).c_str(),
+                                       platform::win32::wide(p.text).c_str(), p.bits,
+                                       p.bytes.data(), static_cast<DWORD>(p.bytes.size())) == 0;
                 break;
         }
         if (!done) throw std::runtime_error("can't lay down " + p.path);
@@ -100,7 +102,8 @@ private:
     // Creates the folders on the way to `path` (up to its last "\").
     void parents(const std::string& path) {
         for (auto cut = path.find('\\'); cut != std::string::npos; cut = path.find('\\', cut + 1))
-            CreateDirectoryA((scratch_ / path.substr(0, cut)).c_str(), nullptr);
+            CreateDirectoryW(platform::win32::wide(scratch_ / path.substr(0, cut)).c_str(),
+                             nullptr);
     }
     std::string regKey(const std::string& path) const {
         return path.empty() ? key_.subKey() : key_.subKey() + "\\" + path;

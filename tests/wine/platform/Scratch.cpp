@@ -2,7 +2,12 @@
 
 #include <stdexcept>
 
+#include "platform/win32/WideText.h"
+
 namespace winetest {
+
+using platform::win32::narrow;
+using platform::win32::wide;
 
 std::string uniqueName(const char* stem) {
     // Wine hands out the same process ids in every session, so the start time
@@ -85,7 +90,7 @@ int runProgram(const std::string& commandLine, std::string* output) {
 int reg(const std::string& arguments) { return runProgram("reg.exe " + arguments); }
 
 void writeFile(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("can't write " + path);
     DWORD written = 0;
@@ -96,7 +101,7 @@ void writeFile(const std::string& path, const std::string& bytes) {
 }
 
 std::string readFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("can't read " + path);
     std::string bytes;
@@ -108,32 +113,32 @@ std::string readFile(const std::string& path) {
 }
 
 bool exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void setAttributes(const std::string& path, DWORD attributes) {
-    if (!SetFileAttributesA(path.c_str(), attributes))
+    if (!SetFileAttributesW(wide(path).c_str(), attributes))
         throw std::runtime_error("can't set the attributes of " + path);
 }
 
 void removeTree(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(wide(path + "\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = found.cFileName;
+            const std::string name = narrow(found.cFileName);
             if (name == "." || name == "..") continue;
             const std::string child = path + "\\" + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            SetFileAttributesW(wide(child).c_str(), FILE_ATTRIBUTE_NORMAL);
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 removeTree(child);
             else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(search, &found));
+                DeleteFileW(wide(child).c_str());
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryA(path.c_str());
+    SetFileAttributesW(wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(wide(path).c_str());
 }
 
 }  // namespace winetest
