@@ -88,11 +88,10 @@ HWND Install::createControl(const char* className, const char* text, DWORD style
     const int x = twipsToPixels(left), y = twipsToPixels(top);
     const int w = twipsToPixels(left + width) - x;
     const int h = twipsToPixels(top + height) - y;
-    HWND control =
-        CreateWindowExW(0, platform::win32::wide(className).c_str(),
-                        platform::win32::wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, x, y,
-                        w, h, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                        GetModuleHandleW(nullptr), nullptr);
+    HWND control = CreateWindowExW(
+        0, platform::win32::wide(className).c_str(), platform::win32::wide(text).c_str(),
+        WS_CHILD | WS_VISIBLE | style, x, y, w, h, hwnd_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (!control) failAndEnd("A control of the main dialog could not be created");
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;

@@ -112,11 +112,12 @@ Status RecordingFileSystem::filterListing(const std::string& pattern, std::vecto
         entries.clear();
         return platform::kErrorPathNotFound;
     }
-    entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                 [&](const Entry& entry) {
-                                     return gone_.count(childKey(text_, folderKey, nameOf(entry))) != 0;
-                                 }),
-                  entries.end());
+    entries.erase(
+        std::remove_if(entries.begin(), entries.end(),
+                       [&](const Entry& entry) {
+                           return gone_.count(childKey(text_, folderKey, nameOf(entry))) != 0;
+                       }),
+        entries.end());
     return platform::kErrorSuccess;
 }
 

@@ -93,11 +93,12 @@ std::vector<std::string> RecordingRegistry::liveSubkeys(platform::HKey key,
     std::vector<std::string> names;
     if (key == kStagedProductKey) return names;
     real_.subkeyNames(key, names);
-    names.erase(std::remove_if(names.begin(), names.end(),
-                               [&](const std::string& name) {
-                                   return gone_.count(lowerName + "\\" + text_.upperCaseOrdinal(name)) != 0;
-                               }),
-                names.end());
+    names.erase(
+        std::remove_if(names.begin(), names.end(),
+                       [&](const std::string& name) {
+                           return gone_.count(lowerName + "\\" + text_.upperCaseOrdinal(name)) != 0;
+                       }),
+        names.end());
     return names;
 }
 

@@ -27,7 +27,8 @@ inline std::string keyOf(const platform::TextRules& text, const std::string& dis
 
 inline std::string childKey(const platform::TextRules& text, const std::string& folderKey,
                             const std::string& name) {
-    if (!folderKey.empty() && folderKey.back() == '\\') return folderKey + text.upperCaseOrdinal(name);
+    if (!folderKey.empty() && folderKey.back() == '\\')
+        return folderKey + text.upperCaseOrdinal(name);
     return folderKey + "\\" + text.upperCaseOrdinal(name);
 }
 

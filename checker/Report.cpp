@@ -16,7 +16,6 @@ std::string plural(int n, const char* one, const char* many) {
 // A JSON document written a value at a time, with two-space indentation.
 class Json {
 public:
-
     void open(char bracket, const char* name = nullptr) {
         item(name);
         out_ += bracket;

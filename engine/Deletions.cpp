@@ -34,9 +34,9 @@ std::string beforeLastSeparator(const std::string& text) {
 std::string afterLastSeparator(const std::string& text) {
     checkPositions(text);
     const std::size_t cut = text.rfind('\\');
-    return firstCharacters(cut == std::string::npos ? std::string_view(text)
-                                                    : std::string_view(text).substr(cut + 1),
-                           kMaxFolderName);
+    return firstCharacters(
+        cut == std::string::npos ? std::string_view(text) : std::string_view(text).substr(cut + 1),
+        kMaxFolderName);
 }
 
 // A name that would open a root key itself, or that Windows reads as

@@ -12,9 +12,9 @@ enum class FailureKind {
     FileNotFound,      // a script that isn't there
     PermissionDenied,  // a script that is there but locked or barred
     FileAccess,        // a script that can't be read for another reason
-    Overflow,         // a 16-bit count or position left its range
-    OutOfRange,       // a 52nd variable name, an index past a table
-    InvalidArgument,  // an unterminated $ reference
+    Overflow,          // a 16-bit count or position left its range
+    OutOfRange,        // a 52nd variable name, an index past a table
+    InvalidArgument,   // an unterminated $ reference
 };
 
 class Failure : public std::runtime_error {

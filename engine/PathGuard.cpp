@@ -101,8 +101,8 @@ bool isDeviceName(std::string_view name, const platform::TextRules& text) {
     if (characters == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0)) {
         const std::string_view digit = std::string_view(upper).substr(3);
         // The superscript digits 1, 2 and 3 are port numbers to Windows too.
-        return (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '9') ||
-               digit == "\u00B9" || digit == "\u00B2" || digit == "\u00B3";
+        return (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '9') || digit == "\u00B9" ||
+               digit == "\u00B2" || digit == "\u00B3";
     }
     return false;
 }

@@ -64,8 +64,8 @@ void Script::readWholeFile(const std::string& path) {
     scriptLen_ = toInt16(characters);
     const std::string_view kept = platform::utf8::firstCharacters(text, kBufferSize);
     scriptText_.assign(kept);
-    scriptText_.append(static_cast<std::size_t>(kBufferSize - std::min<long long>(characters, kBufferSize)),
-                       ' ');
+    scriptText_.append(
+        static_cast<std::size_t>(kBufferSize - std::min<long long>(characters, kBufferSize)), ' ');
 }
 
 // Positions are 1-based and count characters; scriptByte_ is where the

@@ -72,8 +72,8 @@ private:
     RunObserver* observer_ = nullptr;
 
     std::string scriptText_ = std::string(kBufferSize, ' ');
-    int scriptPos_ = 1;            // see nextScriptLine: wider than 16 bits on purpose
-    std::size_t scriptByte_ = 0;   // where character scriptPos_ starts in scriptText_
+    int scriptPos_ = 1;           // see nextScriptLine: wider than 16 bits on purpose
+    std::size_t scriptByte_ = 0;  // where character scriptPos_ starts in scriptText_
     Int16 scriptLen_ = 0;
 };
 

@@ -48,7 +48,8 @@ void write(FILE* stream, const std::string& text) {
         return;
     }
     const int size = static_cast<int>(wide.size());
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    const int bytes =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
     std::string ansi(static_cast<std::size_t>(std::max(bytes, 0)), '\0');
     if (bytes > 0)
         WideCharToMultiByte(CP_ACP, 0, wide.data(), size, ansi.data(), bytes, nullptr, nullptr);
@@ -61,12 +62,13 @@ void write(FILE* stream, const std::string& text) {
 std::string fullLongPath(const std::string& folder) {
     const std::wstring given = platform::win32::wide(folder);
     std::wstring full(32768, L'\0');
-    const DWORD n = GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(),
-                                     nullptr);
+    const DWORD n =
+        GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     if (n == 0 || n >= full.size()) return "";
     full.resize(n);
     std::wstring longForm(32768, L'\0');
-    const DWORD m = GetLongPathNameW(full.c_str(), longForm.data(), static_cast<DWORD>(longForm.size()));
+    const DWORD m =
+        GetLongPathNameW(full.c_str(), longForm.data(), static_cast<DWORD>(longForm.size()));
     if (m > 0 && m < longForm.size()) full.assign(longForm.data(), m);
     std::string path = platform::win32::narrow(full.data(), full.size());
     while (path.size() > 3 && path.back() == '\\') path.pop_back();

@@ -28,9 +28,9 @@ std::string mapCase(std::string_view text, const wchar_t* locale, DWORD flags) {
     if (units.empty()) return std::string(text);
     // Neither mapping changes the number of UTF-16 units.
     std::wstring mapped(units.size(), L'\0');
-    const int written = LCMapStringEx(locale, flags, units.data(), static_cast<int>(units.size()),
-                                      mapped.data(), static_cast<int>(mapped.size()), nullptr,
-                                      nullptr, 0);
+    const int written =
+        LCMapStringEx(locale, flags, units.data(), static_cast<int>(units.size()), mapped.data(),
+                      static_cast<int>(mapped.size()), nullptr, nullptr, 0);
     if (written <= 0) return std::string(text);
     return narrow(mapped.data(), static_cast<std::size_t>(written));
 }

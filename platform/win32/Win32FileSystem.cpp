@@ -84,8 +84,9 @@ Status forEachMatch(const std::string& pattern, Visit visit) {
 
 Status Win32FileSystem::readWholeFile(const std::string& path, std::uint64_t limit,
                                       std::string& contents, std::uint64_t& length) {
-    HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE file =
+        CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return lastError();
     HandleCloser closer(file);
 
@@ -131,9 +132,10 @@ Status Win32FileSystem::listFiles(const std::string& pattern, std::vector<std::s
     names.clear();
     constexpr DWORD kLeftOut =
         FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    const Status status = forEachMatch(pattern, [&](std::string& name, const WIN32_FIND_DATAW& found) {
-        if ((found.dwFileAttributes & kLeftOut) == 0) names.push_back(std::move(name));
-    });
+    const Status status =
+        forEachMatch(pattern, [&](std::string& name, const WIN32_FIND_DATAW& found) {
+            if ((found.dwFileAttributes & kLeftOut) == 0) names.push_back(std::move(name));
+        });
     return status;  // what was found before a listing failed part-way is kept
 }
 

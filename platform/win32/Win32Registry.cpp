@@ -22,7 +22,8 @@ HKey fromNative(HKEY key) { return static_cast<HKey>(reinterpret_cast<std::uintp
 Status Win32Registry::openKey(HKey root, const std::string& subKey, std::uint32_t options,
                               std::uint32_t access, HKey& result) {
     HKEY opened = nullptr;
-    const LONG status = RegOpenKeyExW(toNative(root), wide(subKey).c_str(), options, access, &opened);
+    const LONG status =
+        RegOpenKeyExW(toNative(root), wide(subKey).c_str(), options, access, &opened);
     if (status == ERROR_SUCCESS) result = fromNative(opened);
     return status;
 }

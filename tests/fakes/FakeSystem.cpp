@@ -78,14 +78,22 @@ namespace {
 // iconv's name for a Windows code page, or null.
 const char* iconvName(unsigned codePage) {
     switch (codePage) {
-        case 1250: return "CP1250";
-        case 1251: return "CP1251";
-        case 1252: return "CP1252";
-        case 932: return "CP932";
-        case 936: return "CP936";
-        case 949: return "CP949";
-        case 950: return "BIG5";
-        default: return nullptr;
+        case 1250:
+            return "CP1250";
+        case 1251:
+            return "CP1251";
+        case 1252:
+            return "CP1252";
+        case 932:
+            return "CP932";
+        case 936:
+            return "CP936";
+        case 949:
+            return "CP949";
+        case 950:
+            return "BIG5";
+        default:
+            return nullptr;
     }
 }
 

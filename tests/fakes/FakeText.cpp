@@ -1,8 +1,8 @@
 #include "tests/fakes/FakeText.h"
 
+#include <locale.h>
 #include <clocale>
 #include <cwctype>
-#include <locale.h>
 
 #include "platform/Utf8.h"
 
@@ -107,4 +107,3 @@ bool startsWithText(std::string_view text, std::string_view prefix) {
 }
 
 }  // namespace fakes
-

@@ -34,9 +34,7 @@ inline std::string utf8(std::u8string_view text) {
 int compareCaseless(std::string_view a, std::string_view b);
 
 // Whether two texts are the same with case ignored.
-inline bool sameText(std::string_view a, std::string_view b) {
-    return compareCaseless(a, b) == 0;
-}
+inline bool sameText(std::string_view a, std::string_view b) { return compareCaseless(a, b) == 0; }
 
 // Whether `text` begins with `prefix`, case ignored.
 bool startsWithText(std::string_view text, std::string_view prefix);

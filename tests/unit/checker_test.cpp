@@ -61,10 +61,8 @@ protected:
 
     Set everything() const {
         Set all;
-        for (const std::string& p : world.files.allPaths())
-            all.insert(fakes::lowerText(p));
-        for (const std::string& k : world.registry.allKeys())
-            all.insert(fakes::lowerText(k));
+        for (const std::string& p : world.files.allPaths()) all.insert(fakes::lowerText(p));
+        for (const std::string& k : world.registry.allKeys()) all.insert(fakes::lowerText(k));
         return all;
     }
 

@@ -81,9 +81,8 @@ TEST(DeviceNames, ReservedNamesInAnySpelling) {
          {"CON", "con", "Con.txt", "NUL ", "nul.tar.gz", "AUX", "PRN", "COM1", "lpt9", "COM0",
           "conin$", "CONOUT$", "com\u00B9", "LPT\u00B3.log", "Lpt1 .txt"})
         EXPECT_TRUE(isDeviceName(name, machine)) << name;
-    for (const char* name :
-         {"CONFIG", "CONSOLE.txt", "COM10", "LPT", "xcon", "nul_", "com1x", "", "C\u00D3N",
-          "COM\u2074", "\u0421ON"})
+    for (const char* name : {"CONFIG", "CONSOLE.txt", "COM10", "LPT", "xcon", "nul_", "com1x", "",
+                             "C\u00D3N", "COM\u2074", "\u0421ON"})
         EXPECT_FALSE(isDeviceName(name, machine)) << name;
 }
 
