@@ -12,9 +12,9 @@ packages=(
 )
 
 # Wine takes the ANSI code page from the Unix locale: the tests run the
-# uninstaller as on Japanese (932), Russian (1251), Polish (1250) and Korean
+# uninstaller as on Western (1252), Japanese (932), Russian (1251), Polish (1250) and Korean
 # (949) Windows.
-locales=(ja_JP.UTF-8 ru_RU.UTF-8 pl_PL.UTF-8 ko_KR.UTF-8)
+locales=(en_US.UTF-8 ja_JP.UTF-8 ru_RU.UTF-8 pl_PL.UTF-8 ko_KR.UTF-8)
 have_locale() { locale -a 2>/dev/null | sed 's/utf8/UTF-8/' | grep -qx "$1"; }
 generate_locales() {
   local wanted=() l

@@ -1,5 +1,6 @@
 // Win32 walking of folders and keys shared by the demo tool, the timing
-// program and the removal tests under Wine.
+// program and the removal tests under Wine. Paths and names are UTF-8 text,
+// handed to the W functions.
 #pragma once
 
 #include <windows.h>

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win32/WideText.h"
 #include "tests/wine/WineText.h"
 #include "tools/demoproduct/DemoLayout.h"
 #include "tools/demoproduct/WinTree.h"
@@ -15,6 +16,8 @@ namespace {
 const char* const kShellFolders =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
+using platform::win32::narrow;
+using platform::win32::wide;
 using winetest::lower;
 
 bool startsWithNoCase(const std::string& text, const std::string& prefix) {
@@ -23,11 +26,11 @@ bool startsWithNoCase(const std::string& text, const std::string& prefix) {
 
 void collect(const std::string& root, const std::string& relative, std::set<std::string>& out) {
     const std::string folder = relative.empty() ? root : root + "\\" + relative;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(wide(folder + "\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
-        const std::string name = found.cFileName;
+        const std::string name = narrow(found.cFileName);
         if (name == "." || name == "..") continue;
         const std::string path = relative.empty() ? name : relative + "\\" + name;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -36,16 +39,15 @@ void collect(const std::string& root, const std::string& relative, std::set<std:
         } else {
             out.insert("file " + lower(path));
         }
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
 }
 
 }  // namespace
 
 std::string windowsFolder() {
-    char buffer[MAX_PATH] = {};
-    GetWindowsDirectoryA(buffer, sizeof buffer);
-    std::string folder = buffer;
+    wchar_t buffer[MAX_PATH] = {};
+    std::string folder = narrow(buffer, GetWindowsDirectoryW(buffer, MAX_PATH));
     if (!folder.empty() && folder.back() == '\\') folder.pop_back();
     return folder;
 }
@@ -55,24 +57,24 @@ std::string programsFolder() { return stringValue(HKEY_CURRENT_USER, kShellFolde
 std::string ownFolder() { return wintree::ownFolder(); }
 
 std::string ownName() {
-    char buffer[MAX_PATH] = {};
-    std::string path(buffer, GetModuleFileNameA(nullptr, buffer, sizeof buffer));
+    wchar_t buffer[MAX_PATH] = {};
+    const std::string path = narrow(buffer, GetModuleFileNameW(nullptr, buffer, MAX_PATH));
     std::string name = path.substr(path.find_last_of('\\') + 1);
     return name.substr(0, name.find_last_of('.'));
 }
 
 bool fileExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(wide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool folderExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(wide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void writeFile(const std::string& path, const std::string& contents) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
@@ -81,8 +83,8 @@ void writeFile(const std::string& path, const std::string& contents) {
 }
 
 std::string readFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return "<missing>";
     std::string contents;
     char buffer[4096];
@@ -93,7 +95,7 @@ std::string readFile(const std::string& path) {
     return contents;
 }
 
-void makeFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
+void makeFolder(const std::string& path) { CreateDirectoryW(wide(path).c_str(), nullptr); }
 
 void removeTree(const std::string& path) { wintree::removeTree(path); }
 
@@ -105,33 +107,38 @@ std::set<std::string> tree(const std::string& root) {
 
 bool keyExists(HKEY root, const std::string& subKey) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(root, wide(subKey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
     RegCloseKey(key);
     return true;
 }
 
 std::string stringValue(HKEY root, const std::string& subKey, const std::string& name) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "";
-    char buffer[2048] = {};
-    DWORD size = sizeof buffer - 1, type = 0;
-    LONG rc = RegQueryValueExA(key, name.empty() ? nullptr : name.c_str(), nullptr, &type,
+    if (RegOpenKeyExW(root, wide(subKey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "";
+    wchar_t buffer[2048] = {};
+    DWORD size = sizeof buffer - sizeof(wchar_t), type = 0;
+    const std::wstring valueName = wide(name);
+    LONG rc = RegQueryValueExW(key, name.empty() ? nullptr : valueName.c_str(), nullptr, &type,
                                reinterpret_cast<BYTE*>(buffer), &size);
     RegCloseKey(key);
-    return rc == ERROR_SUCCESS && type == REG_SZ ? std::string(buffer) : std::string();
+    return rc == ERROR_SUCCESS && type == REG_SZ ? narrow(buffer) : std::string();
 }
 
 void setStringValue(HKEY root, const std::string& subKey, const std::string& value) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+    if (RegCreateKeyExW(root, wide(subKey).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
         return;
-    RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
+    const std::wstring data = wide(value);
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
 }
 
-void deleteKeyTree(HKEY root, const std::string& subKey) { SHDeleteKeyA(root, subKey.c_str()); }
+void deleteKeyTree(HKEY root, const std::string& subKey) {
+    SHDeleteKeyW(root, wide(subKey).c_str());
+}
 
 int runProgram(const std::string& commandLine, const std::string& outputPath) {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
