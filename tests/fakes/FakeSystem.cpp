@@ -101,10 +101,19 @@ bool singleByte(unsigned codePage) { return codePage >= 1250 && codePage <= 1258
 
 // One converter per direction and code page, opened once: the fuzz targets
 // decode a script per input.
+struct Converters {
+    std::mutex mutex;
+    std::map<std::pair<std::string, std::string>, iconv_t> open;
+    ~Converters() {
+        for (auto& [names, cd] : open)
+            if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+    }
+};
+
 iconv_t converter(const char* to, const char* from) {
-    static std::mutex mutex;
-    static std::map<std::pair<std::string, std::string>, iconv_t> open;
-    const std::lock_guard<std::mutex> lock(mutex);
+    static Converters converters;
+    auto& open = converters.open;
+    const std::lock_guard<std::mutex> lock(converters.mutex);
     auto [it, added] = open.try_emplace({to, from}, reinterpret_cast<iconv_t>(-1));
     if (added) it->second = iconv_open(to, from);
     if (it->second == reinterpret_cast<iconv_t>(-1))

@@ -78,10 +78,12 @@ inline const fakes::FakeRegistry& preparedRegistry() {
 // exactly as a new one would; assigning into it reuses the memory of the
 // earlier input's entries where a new world would allocate them all again.
 inline void layDownMachine(fakes::FakeWorld& world, const std::string& script) {
+    const unsigned codePage = world.system.codePage();  // the machine's, for every input
     world.files = preparedFiles();
     world.files.useLog(world.log);
     world.registry = preparedRegistry();  // keeps logging into the world's log
     world.system = fakes::FakeSystem(world.log);
+    world.system.setCodePage(codePage);
     world.shell = fakes::FakeShell(world.log);
     world.dialog = fakes::FakeDialogView(world.log);
     world.progress = fakes::FakeProgressView(world.log);

@@ -12,7 +12,7 @@
 #include "checker/Checker.h"
 #include "checker/Report.h"
 #include "engine/Install.h"
-#include "engine/VariableTable.h"
+#include "tests/fakes/FakeText.h"
 #include "tests/fuzz/FuzzChecks.h"
 #include "tests/fuzz/ScriptMachine.h"
 
@@ -23,16 +23,14 @@ using fuzzing::kInstallDir;
 
 std::set<std::string> everything(const fakes::FakeWorld& world) {
     std::set<std::string> all;
-    for (const std::string& p : world.files.allPaths())
-        all.insert(engine::VariableTable::lowerCase(p));
-    for (const std::string& k : world.registry.allKeys())
-        all.insert(engine::VariableTable::lowerCase(k));
+    for (const std::string& p : world.files.allPaths()) all.insert(fakes::lowerText(p));
+    for (const std::string& k : world.registry.allKeys()) all.insert(fakes::lowerText(k));
     return all;
 }
 
 void addPlanned(const checker::Deletes& d, std::set<std::string>& out) {
     for (const auto* list : {&d.files, &d.folders, &d.keys})
-        for (const std::string& p : *list) out.insert(engine::VariableTable::lowerCase(p));
+        for (const std::string& p : *list) out.insert(fakes::lowerText(p));
 }
 
 // The plan against Remove with every application chosen.
@@ -51,8 +49,7 @@ void planThenRemove(const std::string& script) {
         for (const auto& line : app.lines) addPlanned(line.deletes, planned);
     if (plan.cleanup) {
         addPlanned(plan.cleanup->deletes, planned);
-        for (const std::string& p : plan.cleanup->scheduled)
-            scheduled.insert(engine::VariableTable::lowerCase(p));
+        for (const std::string& p : plan.cleanup->scheduled) scheduled.insert(fakes::lowerText(p));
     }
 
     engine::Install install(world.platform(), world.dialog, world.progress);

@@ -4,13 +4,17 @@
 // fakes. Beyond the sanitizers it checks that only the engine's own Failure
 // leaves the interpreter, that the table keeps its 51 rows, and that no
 // deletion reaches outside the product's folders or HKEY_CLASSES_ROOT.
+// SPRELLOW_FUZZ_CODE_PAGE (932, 949, 1251, ...) makes the machine one of
+// that ANSI code page, where a script's characters may take two bytes.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "engine/Install.h"
 #include "engine/VariableTable.h"
+#include "platform/Utf8.h"
 #include "tests/fakes/Fakes.h"
 #include "tests/fakes/ProductPlaces.h"
 #include "tests/fuzz/FuzzChecks.h"
@@ -59,7 +63,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string script(reinterpret_cast<const char*>(data), size);
 
     // One world for the whole run, laid down anew for each input.
-    static fakes::FakeWorld& world = *new fakes::FakeWorld;
+    static fakes::FakeWorld& world = *[] {
+        auto* made = new fakes::FakeWorld;
+        if (const char* codePage = std::getenv("SPRELLOW_FUZZ_CODE_PAGE"))
+            made->system.setCodePage(static_cast<unsigned>(std::atoi(codePage)));
+        return made;
+    }();
     // The checks below look at the machine afterwards, not at the calls.
     world.log.setRecording(false);
     fuzzing::layDownMachine(world, script);
@@ -81,7 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(install.variables().variableCount() >= 0 &&
               install.variables().variableCount() <= engine::VariableTable::kRows,
           "variable count outside the table");
-    check(install.script().scriptText().size() == engine::Script::kBufferSize,
+    check(platform::utf8::characterCount(install.script().scriptText()) ==
+              engine::Script::kBufferSize,
           "script buffer changed size");
     for (const std::string& path : world.files.deletedPaths())
         check(ownedByProduct(path), "a file outside the product was deleted");

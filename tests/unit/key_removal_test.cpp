@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/fakes/FakeText.h"
 #include "tests/unit/ProductFixture.h"
 
 namespace {
@@ -176,6 +177,55 @@ TEST_F(KeyRemoval, AnEmptyOrDotFolderNameIsTheFolderItNames) {
         EXPECT_FALSE(exists(inInstall("Viewer"))) << command;
         EXPECT_FALSE(exists(startMenu("Viewer"))) << command;
         EXPECT_TRUE(exists(startMenu("Remove QUOB.lnk"))) << command;
+    }
+}
+
+// A program folder written without a full path ("C:" before "\\x.exe")
+// names no folder: it is not opened as the drive's current folder, and no
+// Start-menu folder is named after that one.
+TEST_F(KeyRemoval, AProgramFolderThatIsNoFullPathNamesNoStartMenuFolder) {
+    world.files.setCurrentFolder(inInstall("Viewer"));
+    world.files.addFile("C:\\x.exe");
+    addFileType(".qx", "QuobX", "C:\\x.exe %1");
+    removeKey(".qx");
+    EXPECT_TRUE(exists(startMenu("Viewer\\Viewer.lnk")));
+    EXPECT_TRUE(exists(inInstall("Viewer\\viewer.exe")));
+    EXPECT_TRUE(exists("C:\\x.exe"));
+}
+
+// The same lines on machines of other code pages, the script written in the
+// machine's bytes and every name in its alphabet: the 0x5C that ends many
+// characters of 932 is never a "\\", a Cyrillic capital finds its lower case,
+// and a Hangul name stays the one it is.
+TEST_F(KeyRemoval, CommandsNamedInTheMachinesAlphabet) {
+    struct Row {
+        unsigned codePage;
+        std::u8string folder, program, variable;
+    };
+    const Row rows[] = {
+        {932, u8"申告", u8"貼.exe", u8"予備"},
+        {1251, u8"Редактор", u8"Ящик.exe", u8"ЧЕРНОВИК"},
+        {949, u8"설정", u8"편집.exe", u8"설정값"},
+    };
+    for (const Row& row : rows) {
+        world.system.setCodePage(row.codePage);
+        const std::string folder = fakes::utf8(row.folder);
+        const std::string program = folder + "\\" + fakes::utf8(row.program);
+        const std::string variable = fakes::utf8(row.variable);
+        world.files.addFile(inInstall(program));
+        world.files.addFile(inInstall(folder + "\\data.dat"));
+        world.files.addFile(startMenu(folder + "\\" + folder + ".lnk"));
+        addFileType(".qcp", "QuobCodePage", inInstall(program) + " %1");
+        addScript("cp.del", world.system.toAnsi(
+                                script({variable + "=" + folder,
+                                        "removefile=$" + fakes::lowerText(variable) + "$\\data.dat",
+                                        "removekey=.qcp"})));
+        install.script().readWholeFile(inInstall("cp.del"));
+        install.script().processScript(true);
+        EXPECT_FALSE(exists(inInstall(folder))) << row.codePage;
+        EXPECT_FALSE(exists(startMenu(folder))) << row.codePage;
+        EXPECT_FALSE(keyExists(HKCR, "QuobCodePage\\shell\\open\\command")) << row.codePage;
+        EXPECT_TRUE(exists(inInstall("Viewer\\viewer.exe"))) << row.codePage;
     }
 }
 
