@@ -166,7 +166,10 @@ public:
     std::string programName() override { return "sprellow"; }
     std::string programFile() override { return folder_ + "\\sprellow.exe"; }
     std::string fromAnsi(std::string_view bytes) const override { return real_.fromAnsi(bytes); }
-    std::string lowerCase(std::string_view text) const override { return real_.lowerCase(text); }
+    using TextRules::lowerCase;
+    void lowerCase(std::string_view text, std::string& lower) const override {
+        real_.lowerCase(text, lower);
+    }
     std::string upperCaseOrdinal(std::string_view text) const override {
         return real_.upperCaseOrdinal(text);
     }

@@ -93,6 +93,12 @@ bool isDeviceName(std::string_view name, const platform::TextRules& text) {
     // Every device name has three to seven characters (of at most two bytes
     // each); most names have more.
     if (base.size() < 3 || base.size() > 14) return false;
+    // Every device name begins with C, P, A, N or L; a name that begins with
+    // another ASCII character (which maps only to ASCII) is none.
+    const char first = base[0];
+    if (static_cast<unsigned char>(first) < 0x80 &&
+        std::string_view("CPANLcpanl").find(first) == std::string_view::npos)
+        return false;
     const std::size_t characters = platform::utf8::characterCount(base);
     if (characters < 3 || characters > 7) return false;
     const std::string upper = text.upperCaseOrdinal(base);

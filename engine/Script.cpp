@@ -59,13 +59,18 @@ void Script::readWholeFile(const std::string& path) {
     // stays in the buffer.
     if (length > static_cast<std::uint64_t>(kMaxLength)) throw Failure(FailureKind::Overflow, path);
 
-    const std::string text = text_.fromAnsi(contents);
-    const auto characters = static_cast<long long>(platform::utf8::characterCount(text));
-    scriptLen_ = toInt16(characters);
-    const std::string_view kept = platform::utf8::firstCharacters(text, kBufferSize);
-    scriptText_.assign(kept);
-    scriptText_.append(
-        static_cast<std::size_t>(kBufferSize - std::min<long long>(characters, kBufferSize)), ' ');
+    std::string text = text_.fromAnsi(contents);
+    const std::size_t kept = platform::utf8::firstCharacters(text, kBufferSize).size();
+    scriptCharacters_ = platform::utf8::characterCount(std::string_view(text).substr(0, kept));
+    scriptLen_ = toInt16(static_cast<long long>(
+        scriptCharacters_ + platform::utf8::characterCount(std::string_view(text).substr(kept))));
+    ascii_ = kept == scriptCharacters_;
+    text.resize(kept);
+    scriptText_ = std::move(text);
+}
+
+std::string Script::scriptText() const {
+    return scriptText_ + std::string(kBufferSize - scriptCharacters_, ' ');
 }
 
 // Positions are 1-based and count characters; scriptByte_ is where the
@@ -81,14 +86,16 @@ std::string_view Script::takeNextLine(LineEnd* end) {
         const std::size_t cr = text.find('\r', scriptByte_);
         if (cr != std::string::npos) {
             line = text.substr(scriptByte_, cr - scriptByte_);
-            lineLength = static_cast<int>(platform::utf8::characterCount(line));
+            lineLength =
+                static_cast<int>(ascii_ ? line.size() : platform::utf8::characterCount(line));
         } else {
             // The last line runs to the end of the script, cut at the end of
             // the buffer.
             const int count = std::min(scriptLen_ - scriptPos_ + 1, kBufferSize - scriptPos_ + 1);
             if (count > 0) {
-                line = platform::utf8::firstCharacters(text.substr(scriptByte_),
-                                                       static_cast<std::size_t>(count));
+                line = ascii_ ? text.substr(scriptByte_, static_cast<std::size_t>(count))
+                              : platform::utf8::firstCharacters(text.substr(scriptByte_),
+                                                                static_cast<std::size_t>(count));
                 lineLength = count;
             }
         }
@@ -103,7 +110,7 @@ std::string_view Script::takeNextLine(LineEnd* end) {
         scriptByte_ += line.size();
         const std::size_t cr = scriptByte_;
         for (int skipped = 0; skipped < 2 && scriptByte_ < text.size(); ++skipped)
-            scriptByte_ += platform::utf8::characterLength(text, scriptByte_);
+            scriptByte_ += ascii_ ? 1 : platform::utf8::characterLength(text, scriptByte_);
         if (end != nullptr) {
             end->carriageReturn = cr < text.size() && text[cr] == '\r';
             end->skipped.clear();

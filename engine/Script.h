@@ -52,8 +52,9 @@ public:
     static std::string stripQuotes(std::string text);
     static std::string stripAmpersands(std::string text);
 
-    // The buffer's 9,000 characters, as text.
-    const std::string& scriptText() const { return scriptText_; }
+    // The buffer's 9,000 characters, as text: the script's first 9,000,
+    // then spaces.
+    std::string scriptText() const;
     // Positions and the length count characters: the script's length in
     // characters is its length in bytes on a code page of one byte a
     // character, and fewer on one of two.
@@ -71,9 +72,13 @@ private:
     ScriptActions& actions_;
     RunObserver* observer_ = nullptr;
 
-    std::string scriptText_ = std::string(kBufferSize, ' ');
-    int scriptPos_ = 1;           // see nextScriptLine: wider than 16 bits on purpose
-    std::size_t scriptByte_ = 0;  // where character scriptPos_ starts in scriptText_
+    // The script's first 9,000 characters. The spaces that fill the buffer
+    // after a shorter script are never part of a line, so they aren't kept.
+    std::string scriptText_;
+    std::size_t scriptCharacters_ = 0;  // how many characters scriptText_ holds
+    bool ascii_ = true;                 // every character in scriptText_ is one byte
+    int scriptPos_ = 1;                 // see nextScriptLine: wider than 16 bits on purpose
+    std::size_t scriptByte_ = 0;        // where character scriptPos_ starts in scriptText_
     Int16 scriptLen_ = 0;
 };
 

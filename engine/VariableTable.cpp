@@ -2,6 +2,7 @@
 #include "engine/VariableTable.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -17,9 +18,15 @@ int VariableTable::rowOf(std::string_view lowered) const {
     return -1;
 }
 
+const VariableTable::Row* VariableTable::findRow(std::string_view name) const {
+    text_.lowerCase(name, lookedUp_);
+    const int row = rowOf(lookedUp_);
+    return row < 0 ? nullptr : &variableTable_[row];
+}
+
 const std::string* VariableTable::findValue(std::string_view name) const {
-    const int row = rowOf(lowerCase(name));
-    return row < 0 ? nullptr : &variableTable_[row].value;
+    const Row* row = findRow(name);
+    return row == nullptr ? nullptr : &row->value;
 }
 
 std::string VariableTable::getVariableValue(std::string_view whatVar) const {
@@ -31,12 +38,14 @@ void VariableTable::setVariableValue(std::string_view name, std::string_view val
     std::string lowered = lowerCase(name);
     if (const int found = rowOf(lowered); found >= 0) {
         variableTable_[found].value = value;
+        variableTable_[found].valueCharacters = std::string::npos;
         return;
     }
     if (variableCount_ >= kRows) throw Failure(FailureKind::OutOfRange, "variable table full");
     Row& row = variableTable_[variableCount_];
     row.name = std::move(lowered);
     row.value = value;
+    row.valueCharacters = std::string::npos;
     variableCount_ = add16(variableCount_, 1);
 }
 
@@ -54,7 +63,11 @@ void VariableTable::setVariableCount(Int16 count) {
 // bound count characters.
 std::string VariableTable::expandVariables(std::string text) const {
     if (text.find('$') == std::string::npos) return text;  // nothing to expand
+    using platform::utf8::characterCount;
     std::string settled;
+    // Counted only once the text passes the bound in bytes, and from then on
+    // kept as `settled` grows: most expansions never need it.
+    std::optional<std::size_t> settledCharacters;
     std::string rest = std::move(text);
     int substitutions = 0;
     for (;;) {
@@ -69,31 +82,39 @@ std::string VariableTable::expandVariables(std::string text) const {
         if (++substitutions > kMaxSubstitutions)
             throw Failure(FailureKind::InvalidArgument, "too many $ references");
 
-        const std::string* found = findValue(std::string_view(rest).substr(p1 + 1, p2 - p1 - 1));
-        const std::string_view value = found ? std::string_view(*found) : std::string_view();
+        const Row* found = findRow(std::string_view(rest).substr(p1 + 1, p2 - p1 - 1));
+        const std::string_view value = found ? std::string_view(found->value) : std::string_view();
+        const auto valueCharacters = [found] {
+            if (found == nullptr) return std::size_t{0};
+            if (found->valueCharacters == std::string::npos)
+                found->valueCharacters = platform::utf8::characterCount(found->value);
+            return found->valueCharacters;
+        };
+        const std::string_view tail = std::string_view(rest).substr(p2 + 1);
+        // No character is shorter than a byte: a tail of at most 999 bytes
+        // needs no counting, nor does a text of at most 32,767 bytes.
         const std::size_t tailLength =
-            platform::utf8::firstCharacters(std::string_view(rest).substr(p2 + 1),
-                                            kMaxTextAfterReference)
-                .size();
-
-        // No character is shorter than a byte: only a text longer in bytes
-        // can be too long in characters.
-        const std::size_t bytes = settled.size() + p1 + value.size() + tailLength;
-        if (bytes > kMaxExpandedLength &&
-            platform::utf8::characterCount(settled) +
-                    platform::utf8::characterCount(std::string_view(rest).substr(0, p1)) +
-                    platform::utf8::characterCount(value) +
-                    platform::utf8::characterCount(
-                        std::string_view(rest).substr(p2 + 1, tailLength)) >
+            tail.size() <= kMaxTextAfterReference
+                ? tail.size()
+                : platform::utf8::firstCharacters(tail, kMaxTextAfterReference).size();
+        const std::string_view prefix = std::string_view(rest).substr(0, p1);
+        if (settled.size() + p1 + value.size() + tailLength > kMaxExpandedLength) {
+            if (!settledCharacters) settledCharacters = characterCount(settled);
+            if (*settledCharacters + characterCount(prefix) + valueCharacters() +
+                    characterCount(tail.substr(0, tailLength)) >
                 kMaxExpandedLength)
-            throw Failure(FailureKind::InvalidArgument, "expanded text too long");
-        settled.append(rest, 0, p1);
+                throw Failure(FailureKind::InvalidArgument, "expanded text too long");
+        }
+        if (settledCharacters) *settledCharacters += characterCount(prefix);
+        settled.append(prefix);
+        const bool expandAgain = value.find('$') != std::string_view::npos;
+        if (!expandAgain) {
+            settled += value;  // nothing in it to expand again
+            if (settledCharacters) *settledCharacters += valueCharacters();
+        }
         rest.erase(0, p2 + 1);
         rest.resize(tailLength);
-        if (value.find('$') == std::string_view::npos)
-            settled += value;  // nothing in it to expand again
-        else
-            rest.insert(0, value);
+        if (expandAgain) rest.insert(0, value);
     }
 }
 

@@ -64,8 +64,14 @@ private:
     struct Row {
         std::string name;
         std::string value;
+        // The value's length in characters, counted when an expansion first
+        // needs it; npos until then.
+        mutable std::size_t valueCharacters = std::string::npos;
     };
+    // The live row named `name` (any case), or null.
+    const Row* findRow(std::string_view name) const;
     const platform::TextRules& text_;
+    mutable std::string lookedUp_;  // the name of the latest lookup, lower-cased
     std::array<Row, kRows> variableTable_{};
     Int16 variableCount_ = 0;
 };

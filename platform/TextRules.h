@@ -21,8 +21,14 @@ public:
 
     // `text` lower-cased by the system's case mapping for the user's locale
     // (LCMapStringEx, LCMAP_LOWERCASE): how variable names are stored and
-    // looked up.
-    virtual std::string lowerCase(std::string_view text) const = 0;
+    // looked up. The result goes into `lower`, whose memory is reused: every
+    // script line looks names up.
+    virtual void lowerCase(std::string_view text, std::string& lower) const = 0;
+    std::string lowerCase(std::string_view text) const {
+        std::string lower;
+        lowerCase(text, lower);
+        return lower;
+    }
 
     // `text` upper-cased as the file system compares names: ordinal, the
     // same for every locale (the table CompareStringOrdinal uses when case is

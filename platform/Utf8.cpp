@@ -1,5 +1,9 @@
 #include "platform/Utf8.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
 namespace platform::utf8 {
 
 namespace {
@@ -7,6 +11,21 @@ namespace {
 constexpr char32_t kReplacement = 0xFFFD;
 
 bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// How many bytes from `pos` on are ASCII, looked at eight at a time: most
+// text is nothing else, and needs no decoding.
+std::size_t asciiRun(std::string_view text, std::size_t pos, std::size_t limit) {
+    const std::size_t end = pos + std::min(limit, text.size() - pos);
+    std::size_t at = pos;
+    while (at + 8 <= end) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, 8);
+        if (word & 0x8080808080808080ull) break;
+        at += 8;
+    }
+    while (at < end && static_cast<unsigned char>(text[at]) < 0x80) ++at;
+    return at - pos;
+}
 
 // The code point and length of a well-formed character at `pos`, or length
 // 0. Surrogates (ED A0..BF xx) are accepted: they are how WTF-8 keeps a
@@ -50,8 +69,13 @@ std::size_t decode(std::string_view text, std::size_t pos, char32_t& codePoint) 
 }  // namespace
 
 std::size_t characterLength(std::string_view text, std::size_t pos) {
-    // Plain ASCII, which most text is, needs no decoding.
-    if (static_cast<unsigned char>(text[pos]) < 0x80) return 1;
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    // Plain ASCII, which most text is, needs no decoding; nor does a
+    // well-formed character of two bytes, the Latin, Greek and Cyrillic ones.
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF && pos + 1 < text.size() &&
+        isContinuation(static_cast<unsigned char>(text[pos + 1])))
+        return 2;
     char32_t ignored = 0;
     const std::size_t length = decode(text, pos, ignored);
     return length == 0 ? 1 : length;
@@ -59,13 +83,30 @@ std::size_t characterLength(std::string_view text, std::size_t pos) {
 
 std::size_t characterCount(std::string_view text) {
     std::size_t count = 0;
-    for (std::size_t pos = 0; pos < text.size(); pos += characterLength(text, pos)) ++count;
+    for (std::size_t pos = 0; pos < text.size(); ++count) {
+        if (static_cast<unsigned char>(text[pos]) < 0x80) {
+            const std::size_t ascii = asciiRun(text, pos, text.size());
+            count += ascii - 1;
+            pos += ascii;
+        } else {
+            pos += characterLength(text, pos);
+        }
+    }
     return count;
 }
 
 std::string_view firstCharacters(std::string_view text, std::size_t count) {
     std::size_t pos = 0;
-    for (; count > 0 && pos < text.size(); --count) pos += characterLength(text, pos);
+    while (count > 0 && pos < text.size()) {
+        if (static_cast<unsigned char>(text[pos]) < 0x80) {
+            const std::size_t ascii = asciiRun(text, pos, count);
+            pos += ascii;
+            count -= ascii;
+        } else {
+            pos += characterLength(text, pos);
+            --count;
+        }
+    }
     return text.substr(0, pos);
 }
 
@@ -120,9 +161,14 @@ std::u16string toUtf16(std::string_view text) {
 }
 
 std::string fromUtf16(std::u16string_view wide) {
-    std::string text;
-    text.reserve(wide.size());
-    for (std::size_t i = 0; i < wide.size(); ++i) {
+    // Plain ASCII, which most names are, is copied unit for byte.
+    std::size_t ascii = 0;
+    while (ascii < wide.size() && wide[ascii] < 0x80) ++ascii;
+    std::string text(ascii, '\0');
+    for (std::size_t i = 0; i < ascii; ++i) text[i] = static_cast<char>(wide[i]);
+    if (ascii == wide.size()) return text;
+    text.reserve(wide.size() + (wide.size() - ascii) * 2);
+    for (std::size_t i = ascii; i < wide.size(); ++i) {
         const char16_t unit = wide[i];
         if (unit < 0x80) {
             text += static_cast<char>(unit);

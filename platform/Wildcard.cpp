@@ -69,8 +69,11 @@ bool wildcardMatch(std::string_view pattern, std::string_view name) {
         startsLong.assign(n + 1, 0);
         starts = startsLong.data();
     }
-    std::fill(starts, starts + n + 1, 0);
-    for (std::size_t k = 0; k < n; k += utf8::characterLength(name, k)) starts[k] = 1;
+    // A name of ASCII alone, as most are, starts a character at every byte.
+    const bool ascii = std::all_of(name.begin(), name.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    std::fill(starts, starts + n + 1, ascii ? 1 : 0);
+    for (std::size_t k = 0; !ascii && k < n; k += utf8::characterLength(name, k)) starts[k] = 1;
     starts[n] = 1;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         const Kind kind = kindAt(pattern, i);
@@ -92,7 +95,7 @@ bool wildcardMatch(std::string_view pattern, std::string_view name) {
                     if (k == n || name[k] == '.')
                         next[k] = 1;
                     else
-                        next[k + utf8::characterLength(name, k)] = 1;
+                        next[k + (ascii ? 1 : utf8::characterLength(name, k))] = 1;
                     break;
                 case Kind::DosDot:
                     if (k == n)

@@ -2,6 +2,8 @@
 // here swallows the platform's failures and answers "" or false instead.
 #include "sysenv/SysEnv.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <exception>
 #include <utility>
@@ -22,13 +24,17 @@ constexpr const char* kProbeFileName = "W-r-i-t-e.acc";
 using FolderQuery = std::uint32_t (platform::System::*)(char16_t*, std::uint32_t);
 
 std::string folderFromSystem(platform::System& system, FolderQuery query) {
-    std::u16string buffer(kFolderBufferSize, u' ');
+    std::array<char16_t, kFolderBufferSize> buffer;
+    buffer.fill(u' ');
     const std::uint32_t written = (system.*query)(buffer.data(), kFolderBufferSize);
     if (written == 0) return "";
     // A folder too long for the buffer comes back as the size it would need,
     // with the buffer untouched: that is no folder at all, not 255 spaces.
     if (written >= kFolderBufferSize) return "";
-    std::string folder = StripTerminator(platform::utf8::fromUtf16(buffer));
+    // Cut at the NUL before converting: what follows it is the buffer's.
+    const std::u16string_view filled(buffer.data(), buffer.size());
+    std::string folder = platform::utf8::fromUtf16(filled.substr(0, filled.find(u'\0')));
+    folder.reserve(folder.size() + 1);  // for AddDirSep's separator
     AddDirSep(folder);
     return folder;
 }
@@ -89,25 +95,32 @@ std::string regQueryString(platform::Registry& registry, const std::string& valu
     if (type != platform::kRegSz) return "";
 
     // String data comes as UTF-16 units of two bytes each; the buffer holds
-    // the reported size in bytes, of spaces.
-    std::u16string buffer;
+    // the reported size in bytes, of spaces. Most values fit one on the stack.
+    const std::size_t units = size / 2 + size % 2;
+    std::array<char16_t, 256> small;
+    std::u16string large;
+    char16_t* buffer = small.data();
     try {
-        buffer.assign(size / 2 + size % 2, u' ');
+        if (units > small.size()) {
+            large.assign(units, u' ');
+            buffer = large.data();
+        } else {
+            std::fill_n(buffer, units, u' ');
+        }
     } catch (const std::exception&) {
         return "";  // a size no buffer can hold: unreadable, like any other failure
     }
     std::uint32_t secondType = platform::kRegNone;
     std::uint32_t got = size;
-    if (registry.queryValue(key, valueName, &secondType,
-                            reinterpret_cast<std::uint8_t*>(buffer.data()),
+    if (registry.queryValue(key, valueName, &secondType, reinterpret_cast<std::uint8_t*>(buffer),
                             &got) != platform::kErrorSuccess) {
         return "";
     }
     // Only the units the second query wrote are the value's: a value that
     // shrank in between leaves the buffer's padding behind it. An odd last
-    // byte is half a unit, and no character.
-    if (got / 2 < buffer.size()) buffer.resize(got / 2);
-    return StripTerminator(platform::utf8::fromUtf16(buffer));
+    // byte is half a unit, and no character. The value ends at its first NUL.
+    const std::u16string_view value(buffer, std::min<std::size_t>(got / 2, units));
+    return platform::utf8::fromUtf16(value.substr(0, value.find(u'\0')));
 }
 
 std::string getProgramsFolder(platform::Registry& registry) {

@@ -32,8 +32,8 @@ std::string Win32System::fromAnsi(std::string_view bytes) const {
 // Without linguistic casing: the letters of basic Latin map as they do
 // everywhere (a Turkish "I" is still "i"), so the script keys "TITLE" and
 // "REMOVEFILE" name the variables the program reads on every machine.
-std::string Win32System::lowerCase(std::string_view text) const {
-    return mapCase(text, LOCALE_NAME_USER_DEFAULT, LCMAP_LOWERCASE);
+void Win32System::lowerCase(std::string_view text, std::string& lower) const {
+    lower = mapCase(text, LOCALE_NAME_USER_DEFAULT, LCMAP_LOWERCASE);
 }
 
 std::string Win32System::upperCaseOrdinal(std::string_view text) const {

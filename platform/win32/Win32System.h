@@ -15,7 +15,8 @@ public:
     std::string programFile() override;
 
     std::string fromAnsi(std::string_view bytes) const override;
-    std::string lowerCase(std::string_view text) const override;
+    using TextRules::lowerCase;
+    void lowerCase(std::string_view text, std::string& lower) const override;
     std::string upperCaseOrdinal(std::string_view text) const override;
 };
 

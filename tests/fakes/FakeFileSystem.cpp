@@ -81,7 +81,7 @@ Status FakeFileSystem::listing(const std::string& pattern, bool withFolders, Vis
         const Entry& e = it->second;
         if (!directlyIn(it->first, folder) || (e.folder && !withFolders)) continue;
         const std::string_view name = std::string_view(it->first).substr(namesStart(folder));
-        upperName = upperText(name);
+        upperTextInto(name, upperName);
         if (!platform::wildcardMatch(wanted, upperName)) continue;
         if (listed++ == listingFailsAfter_) return kErrorUnexpectedNetwork;
         visit(name, e);

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <array>
 
 #include <cerrno>
 #include <cstring>
@@ -24,11 +25,19 @@ std::string FakeSystem::programFile() {
     return programFolder_ + (atRoot ? "" : "\\") + programName_ + ".exe";
 }
 
+// The UTF-16 form of a folder, made once while the folder stays the same:
+// the Windows folders are asked for many times in a run.
+const std::u16string& FakeSystem::utf16Of(const std::string& folder) const {
+    auto& cached = folder == windowsFolder_ ? windowsUnits_ : systemUnits_;
+    if (cached.first != folder) cached = {folder, platform::utf8::toUtf16(folder)};
+    return cached.second;
+}
+
 std::uint32_t FakeSystem::folderQuery(const char* what, const std::string& folder, bool fail,
                                       char16_t* buffer, std::uint32_t size) {
     std::uint32_t result = 0;
     if (!fail) {
-        const std::u16string units = platform::utf8::toUtf16(folder);
+        const std::u16string& units = utf16Of(folder);
         const auto length = static_cast<std::uint32_t>(units.size());
         if (length + 1 > size) {
             result = length + 1;
@@ -130,11 +139,59 @@ void FakeSystem::setCodePage(unsigned codePage) {
     codePage_ = codePage;
 }
 
+namespace {
+
+// A single-byte code page's 256 characters as iconv decodes them, asked once
+// per code page: the fuzz targets decode a script per input.
+struct Character {
+    char bytes[4];
+    unsigned char length;
+};
+
+const std::array<Character, 256>& singleByteCharacters(unsigned codePage) {
+    static std::map<unsigned, std::array<Character, 256>> pages;
+    static std::mutex mutex;
+    const std::lock_guard<std::mutex> lock(mutex);
+    auto [it, added] = pages.try_emplace(codePage);
+    if (!added) return it->second;
+    const iconv_t cd = converter("UTF-8", iconvName(codePage));
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        char in = static_cast<char>(byte);
+        char out[8];
+        char* from = &in;
+        char* to = out;
+        std::size_t inLeft = 1, outLeft = sizeof out;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        std::string character;
+        if (iconv(cd, &from, &inLeft, &to, &outLeft) != static_cast<std::size_t>(-1))
+            character.assign(out, static_cast<std::size_t>(to - out));
+        else
+            platform::utf8::append(character, byte);  // every byte is a character
+        Character& c = it->second[byte];
+        c.length = static_cast<unsigned char>(character.copy(c.bytes, sizeof c.bytes));
+    }
+    return it->second;
+}
+
+}  // namespace
+
 std::string FakeSystem::fromAnsi(std::string_view bytes) const {
     // ASCII is the same in every one of these code pages.
     if (std::all_of(bytes.begin(), bytes.end(),
                     [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return std::string(bytes);
+    if (singleByte(codePage_)) {
+        const auto& characters = singleByteCharacters(codePage_);
+        std::size_t size = 0;
+        for (const char byte : bytes) size += characters[static_cast<unsigned char>(byte)].length;
+        std::string out(size, '\0');
+        std::size_t at = 0;
+        for (const char byte : bytes) {
+            const Character& c = characters[static_cast<unsigned char>(byte)];
+            for (unsigned char i = 0; i < c.length; ++i) out[at++] = c.bytes[i];
+        }
+        return out;
+    }
     const iconv_t cd = converter("UTF-8", iconvName(codePage_));
     std::string out;
     out.reserve(bytes.size() * 3);
@@ -177,7 +234,9 @@ std::string FakeSystem::toAnsi(std::string_view text) const {
     return out;
 }
 
-std::string FakeSystem::lowerCase(std::string_view text) const { return lowerText(text); }
+void FakeSystem::lowerCase(std::string_view text, std::string& lower) const {
+    lowerTextInto(text, lower);
+}
 
 std::string FakeSystem::upperCaseOrdinal(std::string_view text) const { return upperText(text); }
 

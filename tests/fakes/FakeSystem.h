@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/System.h"
 #include "tests/fakes/OperationLog.h"
@@ -40,7 +41,8 @@ public:
     // is a character (U+0080-U+009F for the few that 1252 leaves undefined).
     std::string fromAnsi(std::string_view bytes) const override;
     // Unicode's own mappings, character by character.
-    std::string lowerCase(std::string_view text) const override;
+    using TextRules::lowerCase;
+    void lowerCase(std::string_view text, std::string& lower) const override;
     std::string upperCaseOrdinal(std::string_view text) const override;
 
     // The machine's ANSI code page, 1252 at first. Another than those above
@@ -64,6 +66,7 @@ public:
 private:
     std::uint32_t folderQuery(const char* what, const std::string& folder, bool fail,
                               char16_t* buffer, std::uint32_t size);
+    const std::u16string& utf16Of(const std::string& folder) const;
 
     OperationLog ownLog_;
     OperationLog* log_;
@@ -76,6 +79,7 @@ private:
     std::string programFolder_ = "C:\\prod";
     std::string programName_ = "sprellow";
     unsigned codePage_ = 1252;
+    mutable std::pair<std::string, std::u16string> windowsUnits_, systemUnits_;
 };
 
 class FakeShell : public platform::Shell {

@@ -1,6 +1,7 @@
 #include "tests/fakes/FakeText.h"
 
 #include <locale.h>
+#include <array>
 #include <clocale>
 #include <cwctype>
 
@@ -16,10 +17,23 @@ locale_t unicodeLocale() {
     return locale;
 }
 
+// `text` with each character mapped by `map`; `asciiOffset` is what the
+// map adds to an ASCII letter between `first` and `last` ('a' and 'z' with
+// -32 upper-cases), so that plain ASCII, which most names are, is mapped in
+// place without a call per character.
 template <typename Map>
-std::string mapped(std::string_view text, Map map) {
-    std::string out;
-    out.reserve(text.size());
+void mapInto(std::string_view text, Map map, char first, char last, int asciiOffset,
+             std::string& out) {
+    out.assign(text);
+    std::size_t ascii = 0;
+    for (; ascii < text.size(); ++ascii) {
+        const char c = text[ascii];
+        if (static_cast<unsigned char>(c) >= 0x80) break;
+        if (c >= first && c <= last) out[ascii] = static_cast<char>(c + asciiOffset);
+    }
+    if (ascii == text.size()) return;
+    out.resize(ascii);
+    text.remove_prefix(ascii);
     for (std::size_t pos = 0; pos < text.size();) {
         const auto byte = static_cast<unsigned char>(text[pos]);
         if (byte < 0x80) {
@@ -35,39 +49,68 @@ std::string mapped(std::string_view text, Map map) {
         else
             platform::utf8::append(out, map(c));
     }
-    return out;
 }
+
+// The C library's answers for the characters of two bytes (Latin, Greek,
+// Cyrillic and more), asked once: every fuzz input folds many of them.
+constexpr char32_t kCached = 0x800;
+
+template <wint_t (*Map)(wint_t, locale_t)>
+char32_t mapCodePoint(char32_t c) {
+    static const std::array<char32_t, kCached> cached = [] {
+        std::array<char32_t, kCached> table{};
+        const locale_t locale = unicodeLocale();
+        for (char32_t i = 0; i < kCached; ++i)
+            table[i] = locale ? static_cast<char32_t>(Map(static_cast<wint_t>(i), locale)) : i;
+        return table;
+    }();
+    if (c < kCached) return cached[c];
+    // Surrogates are no characters to the C library: they stay as they are.
+    if (c >= 0xD800 && c <= 0xDFFF) return c;
+    const locale_t locale = unicodeLocale();
+    return locale ? static_cast<char32_t>(Map(static_cast<wint_t>(c), locale)) : c;
+}
+
+wint_t upperOf(wint_t c, locale_t locale) { return towupper_l(c, locale); }
+wint_t lowerOf(wint_t c, locale_t locale) { return towlower_l(c, locale); }
 
 }  // namespace
 
 char32_t upperCodePoint(char32_t c) {
     if (c < 0x80) return (c >= 'a' && c <= 'z') ? c - 32 : c;
-    // Surrogates are no characters to the C library: they stay as they are.
-    if (c >= 0xD800 && c <= 0xDFFF) return c;
-    const locale_t locale = unicodeLocale();
-    return locale ? static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), locale)) : c;
+    return mapCodePoint<upperOf>(c);
 }
 
 char32_t lowerCodePoint(char32_t c) {
     if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + 32 : c;
-    if (c >= 0xD800 && c <= 0xDFFF) return c;
-    const locale_t locale = unicodeLocale();
-    return locale ? static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), locale)) : c;
+    return mapCodePoint<lowerOf>(c);
 }
 
-std::string upperText(std::string_view text) { return mapped(text, upperCodePoint); }
+void upperTextInto(std::string_view text, std::string& upper) {
+    mapInto(text, upperCodePoint, 'a', 'z', 'A' - 'a', upper);
+}
 
-std::string lowerText(std::string_view text) { return mapped(text, lowerCodePoint); }
+std::string upperText(std::string_view text) {
+    std::string upper;
+    upperTextInto(text, upper);
+    return upper;
+}
 
-int compareCaseless(std::string_view a, std::string_view b) {
-    std::size_t i = 0, j = 0;
-    // Stretches spelled alike are passed over eight bytes at a time: the
-    // neighbouring paths of a map share long beginnings.
-    const std::size_t common = std::min(a.size(), b.size());
-    while (i + 8 <= common && std::memcmp(a.data() + i, b.data() + i, 8) == 0) i += 8;
+void lowerTextInto(std::string_view text, std::string& lower) {
+    mapInto(text, lowerCodePoint, 'A', 'Z', 'a' - 'A', lower);
+}
+
+std::string lowerText(std::string_view text) {
+    std::string lower;
+    lowerTextInto(text, lower);
+    return lower;
+}
+
+int compareCaselessFrom(std::string_view a, std::string_view b, std::size_t from) {
+    std::size_t i = from;
     // Back to the start of a character, which the bytes before it share.
-    while (i > 0 && (static_cast<unsigned char>(a[i]) & 0xC0) == 0x80) --i;
-    j = i;
+    while (i > 0 && i < a.size() && (static_cast<unsigned char>(a[i]) & 0xC0) == 0x80) --i;
+    std::size_t j = i;
     while (i < a.size() && j < b.size()) {
         const auto ca = static_cast<unsigned char>(a[i]);
         const auto cb = static_cast<unsigned char>(b[j]);
@@ -78,8 +121,13 @@ int compareCaseless(std::string_view a, std::string_view b) {
             ++i;
             ++j;
         } else {
-            ua = upperCodePoint(platform::utf8::next(a, i));
-            ub = upperCodePoint(platform::utf8::next(b, j));
+            // The same character needs no mapping.
+            ua = platform::utf8::next(a, i);
+            ub = platform::utf8::next(b, j);
+            if (ua != ub) {
+                ua = upperCodePoint(ua);
+                ub = upperCodePoint(ub);
+            }
         }
         if (ua != ub) return ua < ub ? -1 : 1;
     }
@@ -88,8 +136,8 @@ int compareCaseless(std::string_view a, std::string_view b) {
     return 0;
 }
 
-bool startsWithText(std::string_view text, std::string_view prefix) {
-    std::size_t i = 0, j = 0;
+bool startsWithTextFrom(std::string_view text, std::string_view prefix, std::size_t from) {
+    std::size_t i = from, j = from;
     while (j < prefix.size()) {
         if (i >= text.size()) return false;
         const auto ca = static_cast<unsigned char>(text[i]);
@@ -98,9 +146,10 @@ bool startsWithText(std::string_view text, std::string_view prefix) {
             if (upperCodePoint(ca) != upperCodePoint(cb)) return false;
             ++i;
             ++j;
-        } else if (upperCodePoint(platform::utf8::next(text, i)) !=
-                   upperCodePoint(platform::utf8::next(prefix, j))) {
-            return false;
+        } else {
+            const char32_t a = platform::utf8::next(text, i);
+            const char32_t b = platform::utf8::next(prefix, j);
+            if (a != b && upperCodePoint(a) != upperCodePoint(b)) return false;
         }
     }
     return true;

@@ -14,7 +14,6 @@
 
 #include "engine/Install.h"
 #include "engine/VariableTable.h"
-#include "platform/Utf8.h"
 #include "tests/fakes/Fakes.h"
 #include "tests/fakes/ProductPlaces.h"
 #include "tests/fuzz/FuzzChecks.h"
@@ -90,9 +89,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(install.variables().variableCount() >= 0 &&
               install.variables().variableCount() <= engine::VariableTable::kRows,
           "variable count outside the table");
-    check(platform::utf8::characterCount(install.script().scriptText()) ==
-              engine::Script::kBufferSize,
-          "script buffer changed size");
     for (const std::string& path : world.files.deletedPaths())
         check(ownedByProduct(path), "a file outside the product was deleted");
     for (const char* path : kForeignFiles)
