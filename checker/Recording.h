@@ -159,6 +159,7 @@ public:
     std::uint32_t getSystemDirectory(char16_t* buffer, std::uint32_t size) override {
         return real_.getSystemDirectory(buffer, size);
     }
+    std::vector<std::string> keptFolders() override { return real_.keptFolders(); }
     std::uint32_t getDriveType(const std::string& rootPath) override {
         return real_.getDriveType(rootPath);
     }

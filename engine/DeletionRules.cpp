@@ -31,16 +31,19 @@ std::string folderOf(const std::string& pattern) {
 
 }  // namespace
 
-DeletionRules::DeletionRules(platform::FileSystem& files, const GuardFolders& folders,
-                             const platform::TextRules& text)
-    : files_(files), text_(text), guard_(folders, text) {
+DeletionRules::DeletionRules(platform::FileSystem& files, platform::System& system,
+                             const GuardFolders& folders)
+    : files_(files), system_(system), text_(system), guard_(folders, system) {
     // A protected folder is protected under every name it has; a real
     // location that the written ones already cover adds nothing.
-    for (const std::string* folder :
-         {&folders.windowsFolder, &folders.systemFolder, &folders.programsFolder}) {
-        auto real = whereIs(*folder);
+    const auto protectReal = [this](const std::string& folder) {
+        auto real = whereIs(folder);
         if (real && !guard_.isProtected(*real)) guard_.addProtected(std::move(*real));
-    }
+    };
+    for (const std::string* folder :
+         {&folders.windowsFolder, &folders.systemFolder, &folders.programsFolder})
+        protectReal(*folder);
+    for (const std::string& folder : folders.keptFolders) protectReal(folder);
     install_.written = folders.installDir;
     install_.verdict = guard_.installDirVerdict();
     if (install_.verdict.allowed()) holdOwned(install_, "the install folder");
@@ -85,10 +88,14 @@ void DeletionRules::holdOwned(Owned& owned, const std::string& what) {
         owned.verdict = Verdict::no(what + " has no location the system can tell");
     } else if (isLink(attributes)) {
         owned.verdict = Verdict::no(what + " is a link");
+    } else if (onNetwork(*real)) {
+        owned.verdict = Verdict::no(what + " is on a network drive");
     } else if (real->isRoot() || guard_.isProtected(*real)) {
-        owned.verdict = Verdict::no(what + " is a system folder or holds one, under another name");
+        owned.verdict =
+            Verdict::no(what + " is a folder Windows keeps, or holds one, under another name");
     } else {
         owned.real = std::move(real);
+        owned.finalPath = std::move(finalPath);
         owned.held = held;
         return;
     }
@@ -103,7 +110,7 @@ void DeletionRules::release(Owned& owned) {
 
 Verdict DeletionRules::judge(const CanonicalPath& real, Reach reach, const Owned* within) const {
     if (real.isRoot()) return Verdict::no("is a drive root");
-    if (guard_.isProtected(real)) return Verdict::no("is a system folder or holds one");
+    if (guard_.isProtected(real)) return Verdict::no("is a folder Windows keeps, or holds one");
     if (install_.real && real.isAbove(*install_.real))
         return Verdict::no("names a folder above the install folder");
     for (const Owned* owned : {&install_, &startMenu_}) {
@@ -123,7 +130,7 @@ Verdict DeletionRules::judge(const CanonicalPath& real, Reach reach, const Owned
 
 FileHandle DeletionRules::openChecked(const std::string& path, Reach reach, const Owned* within,
                                       bool folder, platform::OpenFor purpose,
-                                      platform::Status* openStatus) {
+                                      platform::Status* openStatus, std::string* finalPathSeen) {
     // The path's own attributes show a link where an open can't: a system
     // that opens a link's target even when asked for the link itself.
     std::uint32_t attributes = 0;
@@ -158,7 +165,10 @@ FileHandle DeletionRules::openChecked(const std::string& path, Reach reach, cons
     } else {
         verdict = Verdict::no("has no location the system can tell");
     }
-    if (verdict.allowed()) return handle;
+    if (verdict.allowed()) {
+        if (finalPathSeen != nullptr) *finalPathSeen = std::move(finalPath);
+        return handle;
+    }
     files_.closeEntry(handle);
     refuse(path, std::move(verdict.refusal));
     return kNoFile;
@@ -249,6 +259,53 @@ std::string DeletionRules::realName(const std::string& path) {
         files_.describeEntry(handle, finalPath, attributes) == platform::kErrorSuccess;
     files_.closeEntry(handle);
     return described && canonicalFinalPath(finalPath, text_) ? lastName(finalPath) : lastName(path);
+}
+
+Verdict DeletionRules::commandVerdict(const std::string& command) {
+    // The program's folder: up to the last "\\" of the quoted program, or of
+    // the whole command as the Start-menu folder's name is cut from it.
+    std::string_view program = command;
+    if (!program.empty() && program[0] == '"') {
+        program.remove_prefix(1);
+        program = program.substr(0, program.find('"'));
+    }
+    const std::size_t cut = program.rfind('\\');
+    const std::string folder(program.substr(0, cut == std::string_view::npos ? 0 : cut));
+    if (folder.empty())
+        return Verdict::no(
+            "the file type's command names no program of the product: its command stays");
+    // Where the folder really is when it exists (short names and links on
+    // the way resolved; a folder that is a link itself leads elsewhere),
+    // else where its written path leads.
+    std::uint32_t attributes = 0;
+    if (files_.getAttributes(folder, attributes) == platform::kErrorSuccess && isLink(attributes))
+        return Verdict::no("the file type's command lies outside the product: its command stays");
+    const auto real = whereIs(folder);
+    const auto written = real ? std::nullopt : canonicalPath(folder, text_);
+    const bool inside = real ? install_.real && real->isWithin(*install_.real)
+                             : written && guard_.installDir() && install_.real &&
+                                   written->isWithin(*guard_.installDir());
+    if (!inside)
+        return Verdict::no("the file type's command lies outside the product: its command stays");
+    return Verdict::yes();
+}
+
+void DeletionRules::scheduleAtRestart(const std::string& path, Reach reach) {
+    std::string finalPath;
+    const bool folder = reach == Reach::OwnedFolder;
+    const FileHandle handle = openChecked(path, reach, &install_, folder,
+                                          platform::OpenFor::Inspection, nullptr, &finalPath);
+    if (handle == kNoFile) return;
+    files_.closeEntry(handle);
+    // "\\?\\C:\\..." as "C:\\...": an owned folder is on a local drive.
+    if (finalPath.rfind("\\\\?\\", 0) == 0) finalPath.erase(0, 4);
+    files_.scheduleDeleteAtRestart(finalPath);
+}
+
+// A final path on a share, or a drive the system calls remote.
+bool DeletionRules::onNetwork(const CanonicalPath& real) {
+    if (real.root.size() != 2) return true;
+    return system_.getDriveType(real.root + "\\") == platform::kDriveRemote;
 }
 
 std::optional<CanonicalPath> DeletionRules::whereIs(const std::string& path) {

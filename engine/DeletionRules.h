@@ -14,6 +14,7 @@
 
 #include "engine/PathGuard.h"
 #include "platform/FileSystem.h"
+#include "platform/System.h"
 
 namespace engine {
 
@@ -25,8 +26,8 @@ struct Refusal {
 
 class DeletionRules {
 public:
-    DeletionRules(platform::FileSystem& files, const GuardFolders& folders,
-                  const platform::TextRules& text);
+    DeletionRules(platform::FileSystem& files, platform::System& system,
+                  const GuardFolders& folders);
     ~DeletionRules();
     DeletionRules(const DeletionRules&) = delete;
     DeletionRules& operator=(const DeletionRules&) = delete;
@@ -54,6 +55,19 @@ public:
     // stores it), or the last component as written when it can't be opened.
     std::string realName(const std::string& path);
 
+    // Whether a registered open command starts a program of the product: its
+    // program (the quoted text when the command starts with a quote, else
+    // the text before the command's last "\\") lies in a folder inside the
+    // install folder, judged where that folder really is when it exists and
+    // as written when it doesn't. A no says why the command stays.
+    Verdict commandVerdict(const std::string& command);
+
+    // Hands `path` to the restart queue by where it really is, once the rules
+    // allow deleting it (a file inside the install folder, or the install
+    // folder itself): Windows deletes it at the next start, as SYSTEM, and
+    // must not find something else under a name swapped in meanwhile.
+    void scheduleAtRestart(const std::string& path, Reach reach);
+
     // Let go of the hold on an owned folder, just before the clean-up
     // removes that folder itself.
     void releaseInstallDir() { release(install_); }
@@ -66,6 +80,7 @@ private:
     struct Owned {
         std::string written;
         std::optional<CanonicalPath> real;
+        std::string finalPath;  // as the system gave it
         platform::FileHandle held = platform::kNoFile;
         Verdict verdict;
     };
@@ -80,11 +95,14 @@ private:
     // was refused.
     platform::FileHandle openChecked(const std::string& path, Reach reach, const Owned* within,
                                      bool folder, platform::OpenFor purpose,
-                                     platform::Status* openStatus = nullptr);
+                                     platform::Status* openStatus = nullptr,
+                                     std::string* finalPathSeen = nullptr);
     void deleteChecked(const std::string& path, const Owned* within);
     std::optional<CanonicalPath> whereIs(const std::string& path);
+    bool onNetwork(const CanonicalPath& real);
 
     platform::FileSystem& files_;
+    platform::System& system_;
     const platform::TextRules& text_;
     PathGuard guard_;
     Owned install_;

@@ -11,6 +11,7 @@ namespace engine {
 namespace {
 
 constexpr const char* kMarkerFile = "\\can't delete";
+constexpr std::uint32_t kKeyRead = 0x20019u;
 constexpr std::size_t kMaxFolderName = 999;
 
 // Character positions in a command are 16-bit: a longer text is an overflow.
@@ -67,9 +68,10 @@ DeletionRules& Deletions::rules() {
         folders.windowsFolder = sysenv::GetWindowsDir(platform_.system);
         folders.systemFolder = sysenv::GetWindowsSysDir(platform_.system);
         folders.programsFolder = sysenv::getProgramsFolder(platform_.registry);
+        folders.keptFolders = platform_.system.keptFolders();
         folders.installDir = installDir_;
         folders.productStartMenu = folders.programsFolder + "\\" + kStartMenuFolderName;
-        rules_.emplace(platform_.files, folders, platform_.system);
+        rules_.emplace(platform_.files, platform_.system, folders);
     }
     return *rules_;
 }
@@ -111,16 +113,48 @@ bool Deletions::deleteKey(platform::HKey root, const std::string& keyPath,
     return deleted;
 }
 
+// A file type of the product: one whose open command this run deleted as
+// the product's, or whose open command starts a program of the product.
+bool Deletions::isProductType(const std::string& type) {
+    if (type.empty()) return false;
+    if (productTypes_.count(platform_.system.upperCaseOrdinal(type)) != 0) return true;
+    auto& registry = platform_.registry;
+    platform::HKey key = 0;
+    if (registry.openKey(platform::kHkeyClassesRoot, type + "\\shell\\open\\command", 0, kKeyRead,
+                         key) != platform::kErrorSuccess)
+        return false;
+    const std::string command = sysenv::regQueryString(registry, "", key);
+    registry.closeKey(key);
+    return rules().commandVerdict(command).allowed();
+}
+
 // The extension key goes, then the file type's open command key, then the
 // folder of the program the command starts and the Start-menu folder of the
 // same name. The command key is read on its open handle and closed only
 // after both folder removals.
 void Deletions::removeKeyEntry() {
     auto& registry = platform_.registry;
+    const std::string keyName = variables_.getVariableValue("removekey");
+    // A file-name extension is one key right below HKCR. A name of several
+    // levels names no file type: it is deleted only when it lies below a file
+    // type of the product (a product's scripts delete their types' keys that
+    // way), never elsewhere ("CLSID\\{...}\\InprocServer32"). A "/" is no
+    // separator to the registry, but a sign of a path, not an extension.
+    if (keyName.find('/') != std::string::npos) {
+        rules().refuse("HKCR\\" + keyName, "names no file type: an extension holds no \\ or /");
+        return;
+    }
+    if (const std::size_t level = keyName.find('\\'); level != std::string::npos) {
+        if (isProductType(keyName.substr(0, level)))
+            deleteKey(platform::kHkeyClassesRoot, keyName);
+        else
+            rules().refuse("HKCR\\" + keyName,
+                           "names no file type, nor a key below a file type of the product");
+        return;
+    }
     std::string fileType;
     // Gone even when the command below can't be opened.
-    if (deleteKey(platform::kHkeyClassesRoot, variables_.getVariableValue("removekey"), &fileType))
-        fileTypeKeyDeleted_ = true;
+    if (deleteKey(platform::kHkeyClassesRoot, keyName, &fileType)) fileTypeKeyDeleted_ = true;
 
     // Without a file type the command key would be "\\shell\\open\\command",
     // which belongs to no file type.
@@ -130,13 +164,24 @@ void Deletions::removeKeyEntry() {
                          platform::kKeyAllAccess, commandKey) != platform::kErrorSuccess)
         return;
     const std::string command = sysenv::regQueryString(registry, "", commandKey);
-    // Only the command key goes; the file type's own key and its shell and
-    // shell\\open keys stay.
-    if (registry.deleteKey(commandKey, "") == platform::kErrorSuccess) fileTypeKeyDeleted_ = true;
 
     // A failure here (a command too long for 16-bit positions) stops the
     // run; the handle is closed on the way out all the same.
     try {
+        checkPositions(command);
+        // Only the command key goes, and only when it starts a program of the
+        // product: a type shared with Windows or taken over by another
+        // program, or one a user pointed elsewhere in their own classes,
+        // keeps its command. The file type's own key and its shell and
+        // shell\\open keys stay.
+        if (Verdict verdict = rules().commandVerdict(command); verdict.allowed()) {
+            productTypes_.insert(platform_.system.upperCaseOrdinal(fileType));
+            if (registry.deleteKey(commandKey, "") == platform::kErrorSuccess)
+                fileTypeKeyDeleted_ = true;
+        } else {
+            rules().refuse("HKCR\\" + fileType + "\\shell\\open\\command",
+                           std::move(verdict.refusal));
+        }
         // An empty command names no program: both folder removals would
         // otherwise start from the product's Start-menu folder itself.
         if (!command.empty()) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <optional>
+#include <set>
 #include <string>
 
 #include "engine/DeletionRules.h"
@@ -51,6 +52,8 @@ public:
     bool fileTypeKeyDeleted() const { return fileTypeKeyDeleted_; }
 
 private:
+    bool isProductType(const std::string& type);
+
     platform::Platform platform_;
     const VariableTable& variables_;
     const std::string& installDir_;
@@ -59,6 +62,7 @@ private:
     bool guardAllows_ = false;
     bool fileTypeKeyDeleted_ = false;
     std::optional<DeletionRules> rules_;
+    std::set<std::string> productTypes_;  // upper-cased, as the registry compares names
 };
 
 }  // namespace engine

@@ -159,9 +159,10 @@ void Install::removeProduct() {
         rules.deleteFile(programFile, platform_.system.programFile(), running);
         if (running) {
             // The running uninstaller can't delete itself: Windows removes it
-            // and then the emptied install folder at the next restart.
-            platform_.files.scheduleDeleteAtRestart(programFile);
-            platform_.files.scheduleDeleteAtRestart(installDir_);
+            // and then the emptied install folder at the next restart, both
+            // named by where they really are now.
+            rules.scheduleAtRestart(programFile, Reach::Inside);
+            rules.scheduleAtRestart(installDir_, Reach::OwnedFolder);
         }
     }
     rules.releaseStartMenu();

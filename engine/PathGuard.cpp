@@ -163,26 +163,61 @@ std::optional<CanonicalPath> canonicalPath(std::string_view path, const platform
     return result;
 }
 
+// A final path is compared exactly as the system reported it: split at "\\"
+// only and every name kept whole, so that a name made through "\\?\\" that
+// really ends in a dot or a blank ("QUOB Demo.") stays another name than the
+// one without it. Only letter case is ignored, as the file system ignores it.
 std::optional<CanonicalPath> canonicalFinalPath(std::string_view finalPath,
                                                 const platform::TextRules& text) {
     const std::string_view device = "\\\\?\\";
     if (finalPath.substr(0, device.size()) != device) return std::nullopt;
-    const std::string_view rest = finalPath.substr(device.size());
-    if (rest.size() > 4 && text.upperCaseOrdinal(rest.substr(0, 4)) == "UNC\\")
-        return canonicalPath(std::string("\\\\").append(rest.substr(4)), text);
-    if (rest.size() == 2 && rest[1] == ':') return canonicalPath(std::string(rest) + "\\", text);
-    return canonicalPath(rest, text);
+    std::string_view rest = finalPath.substr(device.size());
+    const auto take = [&rest] {
+        const std::size_t cut = std::min(rest.find('\\'), rest.size());
+        const std::string_view piece = rest.substr(0, cut);
+        rest.remove_prefix(std::min(cut + 1, rest.size()));
+        return piece;
+    };
+    CanonicalPath result;
+    if (rest.size() > 4 && text.upperCaseOrdinal(rest.substr(0, 4)) == "UNC\\") {
+        rest.remove_prefix(4);
+        const std::string_view server = take();
+        const std::string_view share = take();
+        if (server.empty() || share.empty()) return std::nullopt;
+        result.root.append("\\\\")
+            .append(text.upperCaseOrdinal(server))
+            .append("\\")
+            .append(text.upperCaseOrdinal(share));
+    } else if (rest.size() >= 2 && isAsciiLetter(rest[0]) && rest[1] == ':' &&
+               (rest.size() == 2 || rest[2] == '\\')) {
+        const char drive = rest[0] >= 'a' ? static_cast<char>(rest[0] - 'a' + 'A') : rest[0];
+        result.root = {drive, ':'};
+        rest.remove_prefix(std::min<std::size_t>(3, rest.size()));
+    } else {
+        return std::nullopt;
+    }
+    while (!rest.empty()) {
+        const std::string_view piece = take();
+        // The system reports no empty name, nor "." or "..": a path that
+        // holds one is none of its final paths.
+        if ((piece.empty() && !rest.empty()) || piece == "." || piece == "..") return std::nullopt;
+        if (!piece.empty()) result.parts.push_back(text.upperCaseOrdinal(piece));
+    }
+    return result;
 }
 
 PathGuard::PathGuard(const GuardFolders& folders, const platform::TextRules& text) : text_(text) {
-    for (const std::string* folder :
-         {&folders.windowsFolder, &folders.systemFolder, &folders.programsFolder}) {
-        if (auto canonical = canonicalPath(*folder, text_))
+    const auto protect = [this](const std::string& folder) {
+        if (auto canonical = canonicalPath(folder, text_))
             protected_.push_back(std::move(*canonical));
-    }
-    installVerdict_ = usableBase(folders.installDir, "install folder", false, install_);
+    };
+    for (const std::string* folder :
+         {&folders.windowsFolder, &folders.systemFolder, &folders.programsFolder})
+        protect(*folder);
+    for (const std::string& folder : folders.keptFolders) protect(folder);
+    installVerdict_ = usableBase(folders.installDir, "install folder", install_);
     std::optional<CanonicalPath> startMenu;
-    startMenuVerdict_ = usableBase(folders.productStartMenu, "Start-menu folder", true, startMenu);
+    startMenuVerdict_ = usableBase(folders.productStartMenu, "Start-menu folder", startMenu);
 }
 
 bool PathGuard::isProtected(const CanonicalPath& folder) const {
@@ -193,18 +228,23 @@ bool PathGuard::isProtected(const CanonicalPath& folder) const {
 
 // A base folder that is a drive root or holds a protected folder would let
 // deletions reach the whole drive or the system: it serves as no base.
-Verdict PathGuard::usableBase(const std::string& folder, const char* what, bool networkAllowed,
+// A folder on a share is the server's, where a standard user may have put
+// anything (a junction the server follows on its own side): the product's
+// folders are used only on the machine's own drives.
+Verdict PathGuard::usableBase(const std::string& folder, const char* what,
                               std::optional<CanonicalPath>& base) const {
     const auto no = [what](const char* why) {
         return Verdict::no(std::string("the ") + what + why);
     };
     if (folder.empty()) return no(" is not known");
-    const bool network = folder.size() >= 2 && isSeparator(folder[0]) && isSeparator(folder[1]);
-    if (network && !networkAllowed) return no(" is a network or device path");
+    if (folder.size() >= 2 && isSeparator(folder[0]) && isSeparator(folder[1])) {
+        const bool device = folder.size() >= 3 && (folder[2] == '?' || folder[2] == '.');
+        return no(device ? " is named through a device path" : " is on a network drive");
+    }
     auto canonical = canonicalPath(folder, text_);
     if (!canonical) return no(" is not a full path");
     if (canonical->isRoot()) return no(" is a drive root");
-    if (isProtected(*canonical)) return no(" is a system folder or holds one");
+    if (isProtected(*canonical)) return no(" is a folder Windows keeps, or holds one");
     base = std::move(canonical);
     return Verdict::yes();
 }

@@ -81,6 +81,7 @@ struct GuardFolders {
     std::string windowsFolder;
     std::string systemFolder;
     std::string programsFolder;
+    std::vector<std::string> keptFolders;  // the other folders Windows itself keeps
     std::string installDir;
     std::string productStartMenu;  // the product's own Start-menu folder
 };
@@ -94,8 +95,8 @@ public:
     // nor one of the protected folders or a folder above one of them.
     bool installDirUsable() const { return installVerdict_.allowed(); }
     const Verdict& installDirVerdict() const { return installVerdict_; }
-    // The same for the product's Start-menu folder, which may also lie on a
-    // network share (a redirected Start menu).
+    // The same for the product's Start-menu folder. A Start menu redirected
+    // to a file server is a share the user controls: it serves as none.
     const Verdict& startMenuVerdict() const { return startMenuVerdict_; }
 
     // A `removefile` value names files below the install directory: no ".."
@@ -112,7 +113,7 @@ public:
     const std::optional<CanonicalPath>& installDir() const { return install_; }
 
 private:
-    Verdict usableBase(const std::string& folder, const char* what, bool networkAllowed,
+    Verdict usableBase(const std::string& folder, const char* what,
                        std::optional<CanonicalPath>& base) const;
 
     const platform::TextRules& text_;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/TextRules.h"
 #include "platform/Win32Codes.h"
@@ -19,6 +20,14 @@ public:
     // failure, or the size needed when `size` is too small.
     virtual std::uint32_t getWindowsDirectory(char16_t* buffer, std::uint32_t size) = 0;
     virtual std::uint32_t getSystemDirectory(char16_t* buffer, std::uint32_t size) = 0;
+
+    // The folders Windows itself keeps, beside its own and the System folder:
+    // Program Files (and its x86 twin), Common Files, ProgramData, the Users
+    // folder, the current user's and the public profile, Desktop, Documents,
+    // AppData (roaming and local), Start Menu and Programs (the user's and
+    // the common ones) and Temp, as SHGetFolderPathW, SHGetKnownFolderPath
+    // and GetTempPathW name them; those the system can't name are left out.
+    virtual std::vector<std::string> keptFolders() = 0;
 
     // GetDriveTypeW of a root path such as "C:\".
     virtual std::uint32_t getDriveType(const std::string& rootPath) = 0;

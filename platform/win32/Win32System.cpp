@@ -1,11 +1,17 @@
 #include "platform/win32/Win32System.h"
 
-#include <shlobj.h>
+// windows.h before the shell's headers, which need its macros.
 #include <windows.h>
+
+#include <shlobj.h>
 
 #include "platform/win32/WideText.h"
 
 namespace platform::win32 {
+
+namespace {
+constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+}  // namespace
 
 std::uint32_t Win32System::getWindowsDirectory(char16_t* buffer, std::uint32_t size) {
     return GetWindowsDirectoryW(reinterpret_cast<wchar_t*>(buffer), size);
@@ -13,6 +19,43 @@ std::uint32_t Win32System::getWindowsDirectory(char16_t* buffer, std::uint32_t s
 
 std::uint32_t Win32System::getSystemDirectory(char16_t* buffer, std::uint32_t size) {
     return GetSystemDirectoryW(reinterpret_cast<wchar_t*>(buffer), size);
+}
+
+std::vector<std::string> Win32System::keptFolders() {
+    std::vector<std::string> folders;
+    const auto keep = [&folders](const wchar_t* path) {
+        std::string folder = narrow(path);
+        while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+        if (!folder.empty()) folders.push_back(std::move(folder));
+    };
+    for (const int csidl :
+         {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON,
+          CSIDL_PROGRAM_FILES_COMMONX86, CSIDL_COMMON_APPDATA, CSIDL_PROFILE,
+          CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_PERSONAL,
+          CSIDL_COMMON_DOCUMENTS, CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_STARTMENU,
+          CSIDL_COMMON_STARTMENU, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
+        wchar_t path[MAX_PATH] = {};
+        if (SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
+            keep(path);
+    }
+    // The Users folder and the public profile have no CSIDL. The names come
+    // in COM memory, freed through ole32 looked up in the System folder, not
+    // imported: an imported ole32 is no KnownDLL, and one planted beside the
+    // program would load before WinMain restricts the search.
+    using CoTaskMemFreeFn = void(WINAPI*)(void*);
+    const HMODULE ole32 = LoadLibraryExW(L"ole32.dll", nullptr, kSearchSystem32);
+    const auto coTaskMemFree = ole32 ? reinterpret_cast<CoTaskMemFreeFn>(reinterpret_cast<void*>(
+                                           GetProcAddress(ole32, "CoTaskMemFree")))
+                                     : nullptr;
+    for (const KNOWNFOLDERID* id : {&FOLDERID_UserProfiles, &FOLDERID_Public}) {
+        PWSTR path = nullptr;
+        if (coTaskMemFree != nullptr && SUCCEEDED(SHGetKnownFolderPath(*id, 0, nullptr, &path)))
+            keep(path);
+        if (coTaskMemFree != nullptr && path != nullptr) coTaskMemFree(path);
+    }
+    wchar_t temp[MAX_PATH + 1] = {};
+    if (GetTempPathW(MAX_PATH + 1, temp) != 0) keep(temp);
+    return folders;
 }
 
 std::uint32_t Win32System::getDriveType(const std::string& rootPath) {

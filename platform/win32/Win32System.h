@@ -9,6 +9,7 @@ class Win32System final : public System {
 public:
     std::uint32_t getWindowsDirectory(char16_t* buffer, std::uint32_t size) override;
     std::uint32_t getSystemDirectory(char16_t* buffer, std::uint32_t size) override;
+    std::vector<std::string> keptFolders() override;
     std::uint32_t getDriveType(const std::string& rootPath) override;
     std::string programFolder() override;
     std::string programName() override;

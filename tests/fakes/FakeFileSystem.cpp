@@ -247,6 +247,10 @@ void FakeFileSystem::setWritable(const std::string& folder, bool writable) {
     e.notWritable = !writable;
 }
 
+void FakeFileSystem::serveFromShare(char driveLetter, const std::string& share) {
+    shares_[upperChar(driveLetter)] = share;
+}
+
 void FakeFileSystem::setDriveNotReady(char driveLetter, bool notReady) {
     if (notReady) {
         notReadyDrives_.insert(upperText(std::string(1, driveLetter))[0]);

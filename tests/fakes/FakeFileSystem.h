@@ -119,6 +119,9 @@ public:
     void setWritable(const std::string& folder, bool writable);
     // A drive without its medium: every call on it gives ERROR_NOT_READY (21).
     void setDriveNotReady(char driveLetter, bool notReady = true);
+    // A drive whose files a server holds, as a mapped share or a link to one:
+    // describeEntry reports "\\?\UNC\<share>\..." for what lies on it.
+    void serveFromShare(char driveLetter, const std::string& share);
     // Whether scheduleDeleteAtRestart succeeds (it needs administrator rights
     // on Windows); when refused it gives 5 and records nothing.
     void setRestartSchedulingAllowed(bool allowed) { restartSchedulingAllowed_ = allowed; }
@@ -229,6 +232,7 @@ private:
     OperationLog* log_;
     Entries entries_;
     std::set<char> notReadyDrives_;
+    std::map<char, std::string> shares_;  // drive letter -> "server\share"
     std::string currentPath_ = "C:\\";
     bool restartSchedulingAllowed_ = true;
     std::vector<std::string> deleted_;

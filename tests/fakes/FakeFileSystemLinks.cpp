@@ -111,8 +111,13 @@ Status FakeFileSystem::describeEntry(FileHandle handle, std::string& finalPath,
     if (it == handles_.end()) return platform::kErrorInvalidHandle;
     const auto found = entries_.find(it->second.path);
     if (found == entries_.end()) return platform::kErrorFileNotFound;
-    finalPath = "\\\\?\\";
-    finalPath += found->first;
+    if (const auto share = shares_.find(found->first[0]); share != shares_.end()) {
+        finalPath = "\\\\?\\UNC\\" + share->second;
+        finalPath += std::string_view(found->first).substr(2);
+    } else {
+        finalPath = "\\\\?\\";
+        finalPath += found->first;
+    }
     attributes = reportedAttributes(found->second);
     return 0;
 }

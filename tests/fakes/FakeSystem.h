@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/System.h"
 #include "tests/fakes/OperationLog.h"
@@ -28,6 +29,10 @@ public:
     // (NUL included); a failing query returns 0 and leaves the buffer alone.
     std::uint32_t getWindowsDirectory(char16_t* buffer, std::uint32_t size) override;
     std::uint32_t getSystemDirectory(char16_t* buffer, std::uint32_t size) override;
+    // The folders set with setKeptFolders; at first those of a machine whose
+    // user is ann, in C:\Users\ann, with Program Files on C:.
+    std::vector<std::string> keptFolders() override { return keptFolders_; }
+    void setKeptFolders(std::vector<std::string> folders) { keptFolders_ = std::move(folders); }
     // The type set for the root, compared with case ignored; 1 (no root
     // folder) for any other text. "C:\" is a fixed drive from the start.
     std::uint32_t getDriveType(const std::string& rootPath) override;
@@ -79,6 +84,23 @@ private:
     std::string programFolder_ = "C:\\prod";
     std::string programName_ = "sprellow";
     unsigned codePage_ = 1252;
+    std::vector<std::string> keptFolders_{
+        "C:\\Program Files",
+        "C:\\Program Files (x86)",
+        "C:\\Program Files\\Common Files",
+        "C:\\ProgramData",
+        "C:\\Users",
+        "C:\\Users\\ann",
+        "C:\\Users\\Public",
+        "C:\\Users\\ann\\Desktop",
+        "C:\\Users\\ann\\Documents",
+        "C:\\Users\\ann\\AppData\\Roaming",
+        "C:\\Users\\ann\\AppData\\Local",
+        "C:\\Users\\ann\\Start Menu",
+        "C:\\Users\\ann\\Start Menu\\Programs",
+        "C:\\ProgramData\\Start Menu\\Programs",
+        "C:\\Users\\ann\\AppData\\Local\\Temp",
+    };
     mutable std::pair<std::string, std::u16string> windowsUnits_, systemUnits_;
 };
 

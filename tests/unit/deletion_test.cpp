@@ -1,4 +1,5 @@
 // The deletion guard, removefile lines and folder removal.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -255,12 +256,78 @@ TEST_F(Deletion, AnOwnedFolderMayLieBelowALinkButNotBeOne) {
               "the Start-menu folder is a link");
 }
 
-// A short spelling of a protected folder, or of one above it, is as unusable
-// an install folder as the long one.
+// A folder the product owns is used only on the machine's own drives: on a
+// share the server follows links of its own that no final path shows, in a
+// place the user controls. Named as a share, on a drive the system calls
+// remote, or reached through a share whatever the spelling: nothing in it goes.
+TEST_F(Deletion, AnOwnedFolderOnANetworkDriveIsNotUsed) {
+    struct Row {
+        const char* what;
+        std::function<void(fakes::FakeWorld&)> place;
+        bool installDir;  // else the Start-menu folder
+    };
+    const Row rows[] = {
+        {"a Start menu named as a share",
+         [](fakes::FakeWorld& w) {
+             w.registry.setString(HKCU, kShellFolders, "Programs", "\\\\127.0.0.1\\C$\\sm");
+         },
+         false},
+        {"a Start menu on a remote drive",
+         [](fakes::FakeWorld& w) {
+             w.files.addFile("Z:\\sm\\CORVALUNE quob Demo\\Viewer\\x.lnk");
+             w.system.setDriveType("Z:\\", platform::kDriveRemote);
+             w.registry.setString(HKCU, kShellFolders, "Programs", "Z:\\sm");
+         },
+         false},
+        {"a Start menu whose real place is a share",
+         [](fakes::FakeWorld& w) {
+             w.files.addFile("Y:\\sm\\CORVALUNE quob Demo\\Viewer\\x.lnk");
+             w.files.serveFromShare('Y', "127.0.0.1\\C$");
+             w.registry.setString(HKCU, kShellFolders, "Programs", "Y:\\sm");
+         },
+         false},
+        {"an install folder whose real place is a share",
+         [](fakes::FakeWorld& w) {
+             w.files.addFile("Y:\\QUOB\\a.txt");
+             w.files.serveFromShare('Y', "server\\apps");
+             w.registry.setString(HKLM, engine::kProductKey, "", "Y:\\QUOB");
+         },
+         true},
+    };
+    for (const Row& row : rows) {
+        fakes::FakeWorld world;
+        engine::Install run{world.platform(), world.dialog, world.progress};
+        world.registry.setString(HKLM, engine::kProductKey, "", kInstallDir);
+        world.files.addFile(std::string(kInstallDir) + "\\a.txt");
+        row.place(world);
+        run.findApplications();
+        run.deletions().removeFolder(std::string(kPrograms) + "\\CORVALUNE quob Demo\\Viewer");
+        run.deletions().removeFolder("Z:\\sm\\CORVALUNE quob Demo\\Viewer");
+        run.deletions().removeFolder("Y:\\sm\\CORVALUNE quob Demo\\Viewer");
+        run.setVariableValue("removefile", "a.txt");
+        run.deletions().removeFileEntry();
+        const auto& rules = run.deletions().rules();
+        const engine::Verdict& verdict =
+            row.installDir ? rules.installDirVerdict() : rules.startMenuVerdict();
+        EXPECT_EQ(verdict.refusal, std::string("the ") +
+                                       (row.installDir ? "install" : "Start-menu") +
+                                       " folder is on a network drive")
+            << row.what;
+        for (const std::string& gone : world.files.deletedPaths())
+            EXPECT_EQ(gone.rfind(row.installDir ? "C:" : kInstallDir, 0), 0u) << row.what;
+    }
+}
+
+// A folder Windows keeps (Program Files, ProgramData, a profile, ...), or
+// one above it, and a short spelling of one, is as unusable an install
+// folder as a drive root: a product key that names it lists the removal
+// scripts lying there, and their lines would reach other programs' files.
 TEST_F(Deletion, AShortSpellingOfAProtectedFolderIsNoInstallFolder) {
     world.files.setShortName("C:\\Users\\ann\\Start Menu", "STARTM~1");
     world.files.addFile(startMenu("Remove QUOB.lnk"));
-    for (const char* dir : {"C:\\Users\\ann\\STARTM~1", "C:\\USERS\\ann\\STARTM~1\\Programs"}) {
+    for (const char* dir : {"C:\\Users\\ann\\STARTM~1", "C:\\USERS\\ann\\STARTM~1\\Programs",
+                            "C:\\Program Files", "C:\\PROGRA~1", "C:\\Users\\ann",
+                            "C:\\Users\\ann\\AppData", "C:\\ProgramData", "C:\\Users\\Public"}) {
         world.registry.setString(HKLM, engine::kProductKey, "", dir);
         engine::Install other{world.platform(), world.dialog, world.progress};
         other.findApplications();
@@ -269,8 +336,12 @@ TEST_F(Deletion, AShortSpellingOfAProtectedFolderIsNoInstallFolder) {
         other.setVariableValue("removefile", "CORVALUNE quob Demo\\*.*");
         other.deletions().removeFileEntry();
         EXPECT_FALSE(other.deletions().rules().installDirVerdict().allowed()) << dir;
+        other.setVariableValue("removefile", "Corvalune\\sprellow.exe");
+        other.deletions().removeFileEntry();
     }
+    world.files.setShortName("C:\\Program Files", "PROGRA~1");
     EXPECT_TRUE(exists(startMenu("Remove QUOB.lnk")));
+    EXPECT_TRUE(exists(inInstall("sprellow.exe")));
 }
 
 // Windows drops blanks from the end of a path's last name, not dots: "*."

@@ -157,7 +157,9 @@ TEST_F(HostileScripts, TouchNothingOutsideTheProduct) {
         const std::string type = "Type" + extension.substr(1);
         addFileType(extension, type, command);
         namedKeys.insert(lower("HKCR\\" + extension));
-        namedKeys.insert(lower("HKCR\\" + type + "\\shell\\open\\command"));
+        // Only a command that starts a program of the product goes with it.
+        if (extension == ".happ")
+            namedKeys.insert(lower("HKCR\\" + type + "\\shell\\open\\command"));
     }
 
     removeEverythingAndCheck(namedKeys);

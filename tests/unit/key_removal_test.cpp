@@ -77,7 +77,7 @@ TEST_F(KeyRemoval, ACommandWithoutSeparatorsIsBothFolderAndName) {
     addFileType(".qvw", "QuobViewer", "viewer.exe %1");
     removeKey(".qvw");
     EXPECT_FALSE(exists(startMenu("viewer.exe %1")));
-    EXPECT_FALSE(keyExists(HKCR, "QuobViewer\\shell\\open\\command"));
+    EXPECT_TRUE(keyExists(HKCR, "QuobViewer\\shell\\open\\command"));  // names no program
 }
 
 TEST_F(KeyRemoval, WithDeletionsForbiddenTheKeysStillGoButNoFolder) {
@@ -108,7 +108,7 @@ TEST_F(KeyRemoval, AnEmptyOrRootedNameOpensNothing) {
     removeKey("");
     removeKey("\\");
     removeKey("\\.qvw");
-    EXPECT_EQ(world.log.count("RegOpenKeyEx"), 0);
+    EXPECT_EQ(world.log.count("RegOpenKeyEx HKCR"), 0);
 }
 
 TEST_F(KeyRemoval, WithoutFileTypeOrCommandOnlyTheExtensionKeyGoes) {
@@ -134,7 +134,7 @@ TEST_F(KeyRemoval, AnEmptyCommandRemovesNoFolder) {
     world.files.addFile(startMenu("top.lnk"));
     addFileType(".qvw", "QuobViewer", "");
     removeKey(".qvw");
-    EXPECT_FALSE(keyExists(HKCR, "QuobViewer\\shell\\open\\command"));
+    EXPECT_TRUE(keyExists(HKCR, "QuobViewer\\shell\\open\\command"));  // names no program
     EXPECT_TRUE(exists(startMenu("top.lnk")));
     EXPECT_EQ(world.log.count("DeleteEntry"), 0);
 }
@@ -178,6 +178,64 @@ TEST_F(KeyRemoval, AnEmptyOrDotFolderNameIsTheFolderItNames) {
         EXPECT_FALSE(exists(startMenu("Viewer"))) << command;
         EXPECT_TRUE(exists(startMenu("Remove QUOB.lnk"))) << command;
     }
+}
+
+// A file type's open command goes only when it starts a program of the
+// product: the registrations a removekey line reads may have been taken over
+// since, be shared with Windows, or come from a user's own classes. A name of
+// several levels names no file type at all.
+TEST_F(KeyRemoval, TheCommandGoesOnlyWhenItStartsAProgramOfTheProduct) {
+    struct Row {
+        const char* value;
+        const char* type;
+        std::string command;
+        bool extensionGoes, commandGoes;
+        const char* reason;  // of the refusal, when there is one
+    };
+    world.files.addFile("C:\\WINDOWS\\notepad.exe");
+    world.files.addFile("C:\\Program Files\\Other\\other.exe");
+    world.files.setShortName(installDir, "CORVAL~1");
+    world.files.setShortName("C:\\Program Files", "PROGRA~1");
+    const Row rows[] = {
+        {".qvw", "QuobViewer", inInstall("Viewer\\viewer.exe") + " %1", true, true, nullptr},
+        {".qsh", "QuobShort", "\"C:\\PROGRA~1\\CORVAL~1\\Viewer\\viewer.exe\" \"%1\"", true, true,
+         nullptr},
+        {".qtxt", "txtfile", "C:\\WINDOWS\\notepad.exe %1", true, false,
+         "lies outside the product"},
+        {".qoth", "Other.Document", "\"C:\\Program Files\\Other\\other.exe\" %1", true, false,
+         "lies outside the product"},
+        {".quob", "exefile", "\"%1\" %*", true, false, "names no program of the product"},
+        {".qnp", "NotepadType", "notepad.exe %1", true, false, "names no program of the product"},
+        {"CLSID\\{0000}\\InprocServer32", nullptr, "", false, false, "names no file type"},
+        {"Some/Type", nullptr, "", false, false, "names no file type"},
+    };
+    for (const Row& row : rows) {
+        if (row.type != nullptr) {
+            addFileType(row.value, row.type, row.command);
+        } else {
+            world.registry.addKey(HKCR, row.value);
+            world.registry.setString(HKCR, "Some", "", "x");
+        }
+        const std::size_t refusals = install.deletions().refusalCount();
+        removeKey(row.value);
+        EXPECT_NE(keyExists(HKCR, row.value), row.extensionGoes) << row.value;
+        if (row.type != nullptr)
+            EXPECT_NE(keyExists(HKCR, std::string(row.type) + "\\shell\\open\\command"),
+                      row.commandGoes)
+                << row.value;
+        // What the line refused about its keys, beside the folders it names.
+        std::string said;
+        for (std::size_t i = refusals; i < install.deletions().refusalCount(); ++i)
+            if (install.deletions().refusal(i).path.rfind("HKCR\\", 0) == 0)
+                said += install.deletions().refusal(i).reason;
+        if (row.reason == nullptr)
+            EXPECT_EQ(said, "") << row.value;
+        else
+            EXPECT_NE(said.find(row.reason), std::string::npos) << row.value << ": " << said;
+        world.files.addFile(inInstall("Viewer\\viewer.exe"));
+    }
+    EXPECT_TRUE(exists("C:\\WINDOWS\\notepad.exe"));
+    EXPECT_TRUE(exists("C:\\Program Files\\Other\\other.exe"));
 }
 
 // A program folder written without a full path ("C:" before "\\x.exe")

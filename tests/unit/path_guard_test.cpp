@@ -40,6 +40,16 @@ TEST(CanonicalPath, FoldsWhatWindowsFolds) {
     EXPECT_EQ(show(utf8(u8"C:\\Черновики\\Ящик")), utf8(u8"C:\\ЧЕРНОВИКИ\\ЯЩИК"));
     EXPECT_EQ(show(utf8(u8"C:\\설정\\😀.tmp")), utf8(u8"C:\\설정\\😀.TMP"));
     // A folder beside the install folder whose name only begins like it.
+    // A final path is taken as the system gave it: a name really ending in a
+    // dot or a blank (made through "\\\\?\\") is another name.
+    const auto final = [](const std::string& path) {
+        return engine::canonicalFinalPath(path, machine);
+    };
+    ASSERT_TRUE(final("\\\\?\\C:\\QUOB Demo.") && final("\\\\?\\UNC\\srv\\share\\QUOB Demo"));
+    EXPECT_FALSE(*final("\\\\?\\C:\\QUOB Demo. ") == *final("\\\\?\\C:\\quob demo"));
+    EXPECT_FALSE(final("\\\\?\\C:\\QUOB Demo.\\x")->isWithin(*final("\\\\?\\C:\\QUOB Demo")));
+    EXPECT_TRUE(final("\\\\?\\c:\\quob demo\\X")->isWithin(*final("\\\\?\\C:\\QUOB Demo")));
+    EXPECT_FALSE(final("\\\\?\\C:\\a\\..\\b") || final("C:\\a") || final("\\\\?\\C:\\a\\\\b"));
     const auto install = canonicalPath(utf8(u8"C:\\Program Files\\QUOB 機能"), machine);
     EXPECT_FALSE(canonicalPath(utf8(u8"C:\\Program Files\\QUOB 機能拡張\\bin"), machine)
                      ->isWithin(*install));
@@ -93,6 +103,7 @@ GuardFolders standardFolders(const std::string& installDir = "C:\\Program Files\
     folders.programsFolder = "C:\\Users\\ann\\Start Menu\\Programs";
     folders.installDir = installDir;
     folders.productStartMenu = folders.programsFolder + "\\CORVALUNE quob Demo";
+    folders.keptFolders = fakes::FakeSystem().keptFolders();
     return folders;
 }
 
@@ -104,7 +115,12 @@ TEST(FolderRemoval, AnInstallDirectoryAtARootOrAboveSystemFoldersServesAsNoBase)
           // on a drive of this machine.
           "\\\\server\\share\\Corvalune", "\\\\localhost\\C$\\Program Files\\Corvalune",
           "\\\\?\\C:\\Program Files\\Corvalune", "\\\\.\\C:\\Program Files\\Corvalune",
-          "//server/share/Corvalune"}) {
+          "//server/share/Corvalune",
+          // The folders Windows itself keeps, and folders above them.
+          "C:\\Program Files", "C:\\Program Files (x86)\\", "C:\\Program Files\\Common Files",
+          "C:\\ProgramData", "C:\\Users", "C:\\Users\\ann", "C:\\users\\ann\\AppData",
+          "C:\\Users\\ann\\AppData\\Local\\Temp", "C:\\Users\\Public", "C:\\Users\\ann\\Desktop",
+          "C:\\ProgramData\\Start Menu"}) {
         const PathGuard guard(standardFolders(installDir), machine);
         EXPECT_FALSE(guard.installDirUsable()) << installDir;
         EXPECT_FALSE(guard.fileValueVerdict("a.txt").allowed()) << installDir;

@@ -211,10 +211,14 @@ TEST_F(RemovalRun, AMissingProgramFileIsNotScheduled) {
 
 // Only the running program's own file is left to the next restart, told by
 // where both really are: another program's file that can't go now stays.
+// The restart queue gets the real paths, not the product key's spelling: the
+// system deletes them later, when a name could lead elsewhere.
 TEST_F(RemovalRun, AFileInUseIsScheduledOnlyWhenItIsTheRunningProgram) {
     layDownTwoApplications();
     world.files.markInUse(inInstall("sprellow.exe"));
     world.files.setShortName(installDir, "CORVAL~1");
+    world.files.setShortName("C:\\Program Files", "PROGRA~1");
+    world.registry.setString(HKLM, engine::kProductKey, "", "c:\\progra~1\\CORVAL~1");
     world.system.setProgramFolder("C:\\Program Files\\CORVAL~1");
     removeAll();
     EXPECT_EQ(world.files.scheduledForRestart(), (Strings{inInstall("sprellow.exe"), kInstallDir}));
