@@ -219,10 +219,11 @@ TEST_F(KeyRemoval, TheCommandGoesOnlyWhenItStartsAProgramOfTheProduct) {
         const std::size_t refusals = install.deletions().refusalCount();
         removeKey(row.value);
         EXPECT_NE(keyExists(HKCR, row.value), row.extensionGoes) << row.value;
-        if (row.type != nullptr)
+        if (row.type != nullptr) {
             EXPECT_NE(keyExists(HKCR, std::string(row.type) + "\\shell\\open\\command"),
                       row.commandGoes)
                 << row.value;
+        }
         // What the line refused about its keys, beside the folders it names.
         std::string said;
         for (std::size_t i = refusals; i < install.deletions().refusalCount(); ++i)
