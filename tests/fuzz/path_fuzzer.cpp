@@ -1,11 +1,11 @@
 // Feeds arbitrary paths to the deletion rules over a machine full of other
 // names for the same places: short 8.3 aliases, doubled separators, folder
 // links inside the install folder that lead to folders the product doesn't
-// own, an install folder named through a link, and owned folders that are
-// links themselves. The first byte picks how the product key spells the
-// install folder and whether the product's Start-menu folder is a link; the
-// rest is a removal script, whose lines beginning with "!" register a file
-// type whose open command is the rest of the line. Every application is
+// own, an install folder named through a link, owned folders that are links
+// themselves, a folder Windows keeps and one a server holds. The first byte
+// picks how the product key spells the install folder and whether the
+// product's Start-menu folder is a link; the rest is a removal script, whose lines beginning with
+// "!" register a file type whose open command is the rest of the line. Every application is
 // removed, the product clean-up included. Whatever the input, nothing may be
 // deleted anywhere but inside the folders the product really owns, and no
 // link may be removed.
@@ -42,6 +42,8 @@ constexpr Spelling kSpellings[] = {
     {"\\\\localhost\\C$\\Program Files\\Corvalune", ""},
     {"\\\\?\\C:\\Program Files\\Corvalune", ""},
     {"C:\\Program Files\\Corvalune\\Linked", ""},  // a link itself
+    {"C:\\PROGRA~1", ""},                          // a folder Windows keeps
+    {"Z:\\Corvalune", ""},                         // on a drive a server holds
     {"", ""},
 };
 
@@ -73,6 +75,8 @@ void layMachine(fakes::FakeWorld& world, const Spelling& spelling, bool menuIsLi
     files.setShortName("C:\\Program Files\\Corvalune", "CORVAL~1");
     layProduct(files, "E:\\real\\Corvalune");
     files.addFolderLink("D:\\Apps", "E:\\real");
+    layProduct(files, "Z:\\Corvalune");
+    files.serveFromShare('Z', "server\\apps");
     if (menuIsLink) {
         files.addFolderLink(kProductMenu, "C:\\Program Files");
     } else {
