@@ -85,22 +85,22 @@ TEST_F(CodePages, Japanese932) {
     const std::string install = scratch + u8(u8"\\QUOB 機能");
     const std::string sibling = scratch + u8(u8"\\QUOB 機能拡張\\bin");
     layProduct(install);
-    files(install + u8(u8"\\申告"), {u8(u8"貼.exe"), u8(u8"予備.dat"), u8(u8"表1.txt"),
-                                     u8(u8"表2.txt"), u8(u8"ソ.txt")});
+    files(install + u8(u8"\\申告"),
+          {u8(u8"貼.exe"), u8(u8"予備.dat"), u8(u8"表1.txt"), u8(u8"表2.txt"), u8(u8"ソ.txt")});
     files(startMenuFolder() + u8(u8"\\申告"), {u8(u8"申告.lnk")});
     makeFolder(scratch + u8(u8"\\QUOB 機能拡張"));
     files(sibling, {"tool.exe", "keep.txt"});
     addFileType(".qjp", "QUOBDemo.Jp", install + u8(u8"\\申告\\貼.exe %1"));
     addFileType(".qjs", "QUOBDemo.JpSibling", sibling + "\\tool.exe %1");
     writeScript(install + u8(u8"\\申告.del"), u8(u8"title=申告ソフト\r\n"
-                                                   "dir=申告\r\n"
-                                                   "removefile=$dir$\\予備.dat\r\n"
-                                                   "removefile=$DIR$\\表?.txt\r\n"
-                                                   "removefile=$dir$\\ソ.txt\r\n"
-                                                   "removefile=$dir$\\貼.exe\r\n"
-                                                   "removekey=.qjp\r\n"
-                                                   "removekey=.qjs\r\n"
-                                                   "removefile=申告.del\r\n"));
+                                                 "dir=申告\r\n"
+                                                 "removefile=$dir$\\予備.dat\r\n"
+                                                 "removefile=$DIR$\\表?.txt\r\n"
+                                                 "removefile=$dir$\\ソ.txt\r\n"
+                                                 "removefile=$dir$\\貼.exe\r\n"
+                                                 "removekey=.qjp\r\n"
+                                                 "removekey=.qjs\r\n"
+                                                 "removefile=申告.del\r\n"));
 
     Headless run;
     ASSERT_EQ(run.list.titles, std::vector<std::string>{u8(u8"申告ソフト")});
@@ -131,13 +131,13 @@ TEST_F(CodePages, Russian1251) {
     files(install + u8(u8"\\Почта"), {u8(u8"письмо.tmp")});
     addFileType(".qru", "QUOBDemo.Ru", install + u8(u8"\\Черновики\\Редактор\\редактор.exe %1"));
     writeScript(install + u8(u8"\\черновики.del"), u8(u8"title=Черновики\r\n"
-                                                         "ЧЕРНОВИК=Черновики\r\n"
-                                                         "removefile=$черновик$\\*.tmp\r\n"
-                                                         "removefile=$ЧерновиК$\\заметка.TXT\r\n"
-                                                         "removekey=.qru\r\n"
-                                                         "removefile=черновики.del\r\n"));
+                                                      "ЧЕРНОВИК=Черновики\r\n"
+                                                      "removefile=$черновик$\\*.tmp\r\n"
+                                                      "removefile=$ЧерновиК$\\заметка.TXT\r\n"
+                                                      "removekey=.qru\r\n"
+                                                      "removefile=черновики.del\r\n"));
     writeScript(install + u8(u8"\\почта.del"), u8(u8"title=Почта\r\n"
-                                                    "removefile=Почта\\*.tmp\r\n"));
+                                                  "removefile=Почта\\*.tmp\r\n"));
 
     Headless run;
     ASSERT_EQ(run.list.count(), 2);
@@ -165,9 +165,9 @@ TEST_F(CodePages, Western1252WithNamesItCantHold) {
     files(startMenuFolder() + "\\Programme", {u8(u8"说明.lnk")});
     addFileType(".qfr", "QUOBDemo.Fr", install + "\\Programme\\app.exe %1");
     writeScript(install + u8(u8"\\données.del"), u8(u8"title=Données\r\n"
-                                                      "removefile=Data\\*.tmp\r\n"
-                                                      "removekey=.qfr\r\n"
-                                                      "removefile=données.del\r\n"));
+                                                    "removefile=Data\\*.tmp\r\n"
+                                                    "removekey=.qfr\r\n"
+                                                    "removefile=données.del\r\n"));
 
     Headless run;
     ASSERT_EQ(run.list.titles, std::vector<std::string>{u8(u8"Données")});

@@ -107,8 +107,7 @@ std::set<std::string> tree(const std::string& root) {
 
 bool keyExists(HKEY root, const std::string& subKey) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root, wide(subKey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
+    if (RegOpenKeyExW(root, wide(subKey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
 }
