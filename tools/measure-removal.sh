@@ -4,10 +4,11 @@
 # prefix lays a generated large demo product (50 applications, 10,000 files
 # in nested folders, 200 file types), times discovery and the removal of
 # every application through the engine, lays the same product again and
-# times deleting the same files with a plain DeleteFileA loop, all in one
-# Wine session. Prints both times and their ratio, and for a fuller
-# comparison the plain cost of removing the same folders and keys too; and
-# the time delcheck.exe takes to plan the same removal.
+# times deleting the same files with a plain DeleteFileA loop, and once more
+# with a safe loop (each file opened, its final path asked, deleted through
+# the handle), all in one Wine session. Prints the times and their ratios,
+# and for a fuller comparison the plain cost of removing the same folders and
+# keys too; and the time delcheck.exe takes to plan the same removal.
 #
 #   tools/measure-removal.sh [removal_timing options, e.g. --rounds 5]
 #   DEMO_BUILD=build/dev-x-w32 tools/measure-removal.sh    # another build folder

@@ -2,8 +2,10 @@
 // itself costs. In one process (one Wine session) it lays a large demo
 // product, times discovery and the removal of every application through the
 // engine, then lays the same product again and times deleting the same files
-// with a plain loop of DeleteFileA. Prints the figures; it is a measurement,
-// not a test.
+// with a plain loop of DeleteFileA, and once more with a safe loop: each file
+// opened, asked where it really is and deleted through that handle, the least
+// a deletion judged by where it lands can cost. Prints the figures; it is a
+// measurement, not a test.
 //
 //   removal_timing [--apps N] [--files-per-app N] [--types-per-app N] [--rounds N]
 //                  [--dir "<install folder>"]
@@ -140,6 +142,7 @@ void removeLeftovers(const demo::Layout& layout) {
 
 struct Round {
     double discovery = 0, removal = 0, plain = 0;
+    double safe = 0;       // the safe loop over the same files
     double delcheck = 0;   // delcheck.exe --json on the same product, before its removal
     double plainRest = 0;  // the folders and keys, deleted plainly after the files
     std::size_t plainFiles = 0, plainFolders = 0, plainKeys = 0;
@@ -237,11 +240,52 @@ bool timePlainLoop(const demo::Options& options, Round& round) {
     return true;
 }
 
-// Rounds alternate which of the two goes first, so that a machine growing
-// busier or quieter during a round favours neither.
+// The same files deleted by the safe sequence alone: CreateFileA for delete
+// and attribute access without following a link (FILE_FLAG_OPEN_REPARSE_POINT,
+// FILE_FLAG_BACKUP_SEMANTICS), GetFinalPathNameByHandleA, the disposition set
+// through the handle, CloseHandle. No judging, no listing: the floor a
+// removal that judges every file by where it lands can reach.
+bool timeSafeLoop(const demo::Options& options, Round& round) {
+    if (!lay(options)) return false;
+    const demo::Layout layout = demo::makeLayout(options);
+    std::vector<std::string> files, folders;
+    listBelow(programsFolder() + "\\" + demo::kStartMenuFolder, files, folders);
+    listBelow(options.installDir, files, folders);
+
+    const double start = seconds();
+    for (const std::string& file : files) {
+        HANDLE handle = CreateFileA(
+            file.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+            FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) continue;
+        char finalPath[MAX_PATH * 2];
+        GetFinalPathNameByHandleA(handle, finalPath, sizeof finalPath,
+                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        FILE_DISPOSITION_INFO disposition;
+        disposition.DeleteFile = TRUE;
+        SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
+        CloseHandle(handle);
+    }
+    round.safe = seconds() - start;
+    removeLeftovers(layout);
+    return true;
+}
+
+// Rounds turn which of the three goes first, so that a machine growing busier
+// or quieter during a round favours none.
 bool measure(const demo::Options& options, int number, Round& round) {
-    if (number % 2) return timeEngine(options, round) && timePlainLoop(options, round);
-    return timePlainLoop(options, round) && timeEngine(options, round);
+    switch (number % 3) {
+        case 1:
+            return timeEngine(options, round) && timePlainLoop(options, round) &&
+                   timeSafeLoop(options, round);
+        case 2:
+            return timePlainLoop(options, round) && timeSafeLoop(options, round) &&
+                   timeEngine(options, round);
+        default:
+            return timeSafeLoop(options, round) && timeEngine(options, round) &&
+                   timePlainLoop(options, round);
+    }
 }
 
 int usage() {
@@ -292,7 +336,7 @@ int main(int argc, char** argv) {
         "%zu file types\n",
         options.apps, files, types);
 
-    std::vector<double> discovery, removal, plain, everything, ratio, delcheck;
+    std::vector<double> discovery, removal, plain, everything, ratio, delcheck, safe, safeRatio;
     for (int r = 1; r <= rounds; ++r) {
         Round round;
         if (!measure(options, r, round)) {
@@ -301,10 +345,11 @@ int main(int argc, char** argv) {
         }
         std::printf(
             "round %d: discovery %.3f s, removal %.3f s, plain DeleteFileA loop %.3f s "
-            "(%zu files) + %.3f s for %zu folders and %zu keys, removal / plain files %.2f, "
-            "delcheck.exe %.3f s\n",
+            "(%zu files) + %.3f s for %zu folders and %zu keys, safe loop %.3f s, "
+            "removal / plain files %.2f, removal / safe files %.2f, delcheck.exe %.3f s\n",
             r, round.discovery, round.removal, round.plain, round.plainFiles, round.plainRest,
-            round.plainFolders, round.plainKeys, round.removal / round.plain, round.delcheck);
+            round.plainFolders, round.plainKeys, round.safe, round.removal / round.plain,
+            round.removal / round.safe, round.delcheck);
         std::fflush(stdout);
         discovery.push_back(round.discovery);
         removal.push_back(round.removal);
@@ -312,6 +357,8 @@ int main(int argc, char** argv) {
         everything.push_back(round.plain + round.plainRest);
         ratio.push_back(round.removal / round.plain);
         delcheck.push_back(round.delcheck);
+        safe.push_back(round.safe);
+        safeRatio.push_back(round.removal / round.safe);
     }
     const double d = median(discovery), rm = median(removal), p = median(plain),
                  all = median(everything);
@@ -323,6 +370,11 @@ int main(int argc, char** argv) {
     std::printf("  removal / plain file loop                    %8.2f  (the engine adds %+.0f%%)\n",
                 rm / p, (rm / p - 1) * 100);
     std::printf("  removal / plain file loop, median per round  %8.2f\n", median(ratio));
+    const double sf = median(safe);
+    std::printf("  safe loop (open, final path, delete, close)  %8.3f s\n", sf);
+    std::printf("  removal / safe file loop                     %8.2f  (the engine adds %+.0f%%)\n",
+                rm / sf, (rm / sf - 1) * 100);
+    std::printf("  removal / safe file loop, median per round   %8.2f\n", median(safeRatio));
     std::printf("  (discovery + removal) / plain file loop      %8.2f  (the engine adds %+.0f%%)\n",
                 (d + rm) / p, ((d + rm) / p - 1) * 100);
     std::printf("  removal / plain files, folders and keys      %8.2f  (the engine adds %+.0f%%)\n",
