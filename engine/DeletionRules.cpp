@@ -131,18 +131,24 @@ Verdict DeletionRules::judge(const CanonicalPath& real, Reach reach, const Owned
 FileHandle DeletionRules::openChecked(const std::string& path, Reach reach, const Owned* within,
                                       bool folder, platform::OpenFor purpose,
                                       platform::Status* openStatus, std::string* finalPathSeen) {
-    // The path's own attributes show a link where an open can't: a system
-    // that opens a link's target even when asked for the link itself.
+    // A folder's own attributes show a link where an open can't: a system
+    // that opens a link's target even when asked for the link itself (Wine,
+    // for a Unix symbolic link). A file needs no such look: what it really is
+    // shows in its final path, which is judged below.
     std::uint32_t attributes = 0;
-    if (files_.getAttributes(path, attributes) != platform::kErrorSuccess) return kNoFile;
-    if (folder && isLink(attributes)) {
-        refuse(path, "is a link");
-        return kNoFile;
+    if (folder) {
+        if (files_.getAttributes(path, attributes) != platform::kErrorSuccess) return kNoFile;
+        if (isLink(attributes)) {
+            refuse(path, "is a link");
+            return kNoFile;
+        }
     }
     FileHandle handle = kNoFile;
     const platform::Status opened = files_.openEntry(path, purpose, handle);
     if (openStatus != nullptr) *openStatus = opened;
     if (opened != platform::kErrorSuccess) {
+        if (opened == platform::kErrorFileNotFound || opened == platform::kErrorPathNotFound)
+            return kNoFile;
         // Nothing can be deleted; still say why the rules would refuse it
         // (an owned folder, held open for the run, is one such).
         if (const auto real = whereIs(path)) {

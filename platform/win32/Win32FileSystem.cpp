@@ -183,9 +183,12 @@ Status Win32FileSystem::openEntry(const std::string& path, OpenFor purpose, File
 Status Win32FileSystem::describeEntry(FileHandle handle, std::string& finalPath,
                                       std::uint32_t& attributes) {
     HANDLE opened = reinterpret_cast<HANDLE>(handle);
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(opened, &info)) return lastError();
-    attributes = info.dwFileAttributes;
+    // The attributes alone: GetFileInformationByHandle would also ask for the
+    // volume's serial number, which costs more than deleting the file does.
+    FILE_BASIC_INFO basic;
+    if (!GetFileInformationByHandleEx(opened, FileBasicInfo, &basic, sizeof basic))
+        return lastError();
+    attributes = basic.FileAttributes;
 
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
