@@ -10,9 +10,9 @@ namespace app {
 
 // The name the program presents itself under: the caption of message boxes
 // that get no caption of their own. The built-in default until the backdrop
-// sets it to the program title.
-extern std::string applicationTitle;
+// paints the program title (Module1::programTitle), then that title.
 inline constexpr const char* kDefaultApplicationTitle = "sprellow";
+std::string applicationTitle();
 
 // The window that owns the program's message boxes and the progress window:
 // the backdrop once it exists.

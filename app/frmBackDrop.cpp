@@ -24,8 +24,8 @@ frmBackDrop::~frmBackDrop() {
 
 void frmBackDrop::create() {
     registerClass(kClassName, nullptr);  // no window icon
-    Window::create(WS_EX_APPWINDOW, kClassName, applicationTitle.c_str(),
-                   WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0, nullptr);
+    Window::create(WS_EX_APPWINDOW, kClassName, applicationTitle(), WS_POPUP | WS_CLIPCHILDREN, 0,
+                   0, 0, 0, nullptr);
     if (!hwnd_) failAndEnd("The backdrop window could not be created");
     ownerWindow = hwnd_;
     SetTimer(hwnd_, kTimer1, kTimer1Interval, nullptr);
@@ -74,10 +74,10 @@ void frmBackDrop::paintBackdrop() {
 
     if (!backdropReady) return;
 
+    // The program title is also the application's title from now on.
     Module1::programTitle = installTitle_();
-    applicationTitle = Module1::programTitle;
     // The backdrop stands for the program on the taskbar: it carries the title.
-    SetWindowTextW(hwnd_, platform::win32::wide(applicationTitle).c_str());
+    SetWindowTextW(hwnd_, platform::win32::wide(applicationTitle()).c_str());
 
     const std::wstring title = platform::win32::wide(Module1::programTitle);
     HGDIOBJ previousFont = SelectObject(image_, font_);

@@ -62,7 +62,12 @@ bool Deletions::deletionAllowed() {
     return guardAllows_;
 }
 
-DeletionRules& Deletions::rules() {
+void Deletions::setObserver(RunObserver* observer) {
+    observer_ = observer;
+    if (rules_) rules_->setObserver(observer);
+}
+
+DeletionJudge& Deletions::rules() {
     if (!rules_) {
         GuardFolders folders;
         folders.windowsFolder = sysenv::GetWindowsDir(platform_.system);
@@ -72,6 +77,7 @@ DeletionRules& Deletions::rules() {
         folders.installDir = installDir_;
         folders.productStartMenu = folders.programsFolder + "\\" + kStartMenuFolderName;
         rules_.emplace(platform_.files, platform_.system, folders);
+        rules_->setObserver(observer_);
     }
     return *rules_;
 }
@@ -85,7 +91,8 @@ void Deletions::removeFileEntry() {
     std::string path;
     path.reserve(installDir_.size() + 1 + value.size());
     path.append(installDir_).append(rooted ? "" : "\\").append(value);
-    if (Verdict verdict = rules().guard().fileValueVerdict(value); !verdict.allowed()) {
+    if (observer_ != nullptr) observer_->filesNamed(path);
+    if (Verdict verdict = rules().fileValueVerdict(value); !verdict.allowed()) {
         rules().refuse(std::move(path), std::move(verdict.refusal));
         return;
     }
@@ -110,7 +117,14 @@ bool Deletions::deleteKey(platform::HKey root, const std::string& keyPath,
     if (defaultValue != nullptr) *defaultValue = sysenv::regQueryString(registry, "", key);
     const bool deleted = registry.deleteKey(key, "") == platform::kErrorSuccess;
     registry.closeKey(key);
+    if (deleted) keyDeleted(root, keyPath);
     return deleted;
+}
+
+void Deletions::keyDeleted(platform::HKey root, const std::string& keyPath) {
+    if (observer_ != nullptr)
+        observer_->deleted(RunObserver::Deleted::Key,
+                           std::string(platform::rootKeyName(root)) + "\\" + keyPath);
 }
 
 // A file type of the product: one whose open command this run deleted as
@@ -176,8 +190,10 @@ void Deletions::removeKeyEntry() {
         // shell\\open keys stay.
         if (Verdict verdict = rules().commandVerdict(command); verdict.allowed()) {
             productTypes_.insert(platform_.system.upperCaseOrdinal(fileType));
-            if (registry.deleteKey(commandKey, "") == platform::kErrorSuccess)
+            if (registry.deleteKey(commandKey, "") == platform::kErrorSuccess) {
                 fileTypeKeyDeleted_ = true;
+                keyDeleted(platform::kHkeyClassesRoot, fileType + "\\shell\\open\\command");
+            }
         } else {
             rules().refuse("HKCR\\" + fileType + "\\shell\\open\\command",
                            std::move(verdict.refusal));
@@ -200,8 +216,7 @@ void Deletions::removeKeyEntry() {
                     ? firstCharacters(rules().realName(programFolder), kMaxFolderName)
                     : afterLastSeparator(programFolder);
             removeFolder(programFolder);
-            removeFolder(sysenv::getProgramsFolder(registry) + "\\CORVALUNE quob demo\\" +
-                         folderName);
+            removeFolder(rules().productStartMenu() + "\\" + folderName);
         }
     } catch (...) {
         registry.closeKey(commandKey);

@@ -8,14 +8,13 @@
 #include <set>
 #include <string>
 
-#include "engine/DeletionRules.h"
+#include "engine/DeletionJudge.h"
+#include "engine/Product.h"
 #include "engine/Script.h"
 #include "engine/VariableTable.h"
 #include "platform/Platform.h"
 
 namespace engine {
-
-inline constexpr const char* kStartMenuFolderName = "CORVALUNE quob Demo";
 
 class Deletions final : public ScriptActions {
 public:
@@ -40,19 +39,23 @@ public:
     bool deleteKey(platform::HKey root, const std::string& keyPath,
                    std::string* defaultValue = nullptr);
 
-    // The rules of this run, set up at its first use and holding the owned
+    // The judge of this run, set up at its first use and holding the owned
     // folders open until endRun.
-    DeletionRules& rules();
+    DeletionJudge& rules();
     void endRun() { rules_.reset(); }
     // The deletions refused so far in this run; none before its rules are set up.
     std::size_t refusalCount() const { return rules_ ? rules_->refusals().size() : 0; }
     const Refusal& refusal(std::size_t index) const { return rules_->refusals()[index]; }
+
+    // Told of what the deletions do as it happens; null for none.
+    void setObserver(RunObserver* observer);
 
     // Whether a file-type key went in this run: Explorer must be told.
     bool fileTypeKeyDeleted() const { return fileTypeKeyDeleted_; }
 
 private:
     bool isProductType(const std::string& type);
+    void keyDeleted(platform::HKey root, const std::string& keyPath);
 
     platform::Platform platform_;
     const VariableTable& variables_;
@@ -61,7 +64,8 @@ private:
     bool guardWorkedOut_ = false;
     bool guardAllows_ = false;
     bool fileTypeKeyDeleted_ = false;
-    std::optional<DeletionRules> rules_;
+    std::optional<DeletionJudge> rules_;
+    RunObserver* observer_ = nullptr;
     std::set<std::string> productTypes_;  // upper-cased, as the registry compares names
 };
 

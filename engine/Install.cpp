@@ -106,6 +106,7 @@ RemovalOutcome Install::ok_Click(const std::vector<int>& chosen) {
 
     RemovalOutcome outcome;
     script_.setObserver(observer_);
+    deletions_.setObserver(observer_);
     try {
         dialog_.hide();
         Int16 selected = 0;
@@ -135,7 +136,7 @@ RemovalOutcome Install::ok_Click(const std::vector<int>& chosen) {
         outcome.message = failure.description();
     }
     script_.setObserver(nullptr);
-    if (observer_ != nullptr) observer_->runEnding();
+    deletions_.setObserver(nullptr);
     // The owned folders are held for the run alone.
     deletions_.endRun();
     // Explorer keeps showing icons and "Open with" entries of deleted file
@@ -147,7 +148,7 @@ RemovalOutcome Install::ok_Click(const std::vector<int>& chosen) {
 // The product clean-up, in its fixed order. Nothing in it fails: a step that
 // can't be done is passed over and the next one runs.
 void Install::removeProduct() {
-    DeletionRules& rules = deletions_.rules();
+    DeletionJudge& rules = deletions_.rules();
     // Without a usable install directory every path below would start at the
     // root of the current drive (or at a system folder): the install folder's
     // steps are skipped, the Start-menu folder and the registry steps run.
@@ -166,9 +167,7 @@ void Install::removeProduct() {
         }
     }
     rules.releaseStartMenu();
-    deletions_.removeFolder(
-        sysenv::getProgramsFolder(platform_.registry) + "\\" + kStartMenuFolderName,
-        Reach::OwnedFolder);
+    deletions_.removeFolder(rules.productStartMenu(), Reach::OwnedFolder);
     if (installDirUsable) {
         rules.releaseInstallDir();
         deletions_.removeFolder(installDir_, Reach::OwnedFolder);

@@ -11,6 +11,7 @@
 
 #include "engine/Deletions.h"
 #include "engine/Int16.h"
+#include "engine/Product.h"
 #include "engine/RunObserver.h"
 #include "engine/Script.h"
 #include "engine/VariableTable.h"
@@ -24,12 +25,6 @@ struct RemovalOutcome {
     bool completed = false;
     std::string message;  // the closing message, or the failure's description
 };
-
-inline constexpr const char* kProductKey = "software\\Corvalune QUOB DEMO";
-inline constexpr const char* kUninstallKey =
-    "software\\microsoft\\windows\\currentversion\\uninstall\\Corvalune QUOB DEMO";
-inline constexpr const char* kInstallTitle = "QUOB demo application removal";
-inline constexpr const char* kClosingMessage = "Application removal completed successfully.";
 
 class Install {
 public:

@@ -44,6 +44,10 @@ public:
         (void)text;
         (void)end;
     }
+    // The line's value as the decoder first reads it: cut to 999
+    // characters, without quotes and ampersands, its $name$ references not
+    // yet expanded; for every line with "=".
+    virtual void lineValueRead(const std::string& raw) { (void)raw; }
     // The line's key (lower-cased) and its decoded value, just before the
     // value is stored; not called for a line without "=" or one whose value
     // can't be decoded.
@@ -51,13 +55,25 @@ public:
         (void)key;
         (void)value;
     }
+    // A `removefile` line names the files at `path` (the install folder
+    // joined with its value), before the rules look at them.
+    virtual void filesNamed(const std::string& path) { (void)path; }
+    // Something was deleted: a file or folder by where it really was
+    // ("C:\..."), a key as it was opened ("HKCR\...").
+    enum class Deleted { File, Folder, Key };
+    virtual void deleted(Deleted what, const std::string& path) {
+        (void)what;
+        (void)path;
+    }
+    // The rules refused to delete `path`, for `reason`.
+    virtual void refused(const std::string& path, const std::string& reason) {
+        (void)path;
+        (void)reason;
+    }
     // The line's handler is done (also for a line that set nothing off).
     virtual void lineDone() {}
     // The product clean-up begins.
     virtual void cleanupStarting() {}
-    // Remove has ended (completed or stopped), while the deletion rules of
-    // the run are still at hand.
-    virtual void runEnding() {}
 };
 
 }  // namespace engine

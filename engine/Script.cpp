@@ -166,7 +166,9 @@ std::string Script::scriptLineValue(std::string_view line) const {
     const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos) return {};
     std::string raw(platform::utf8::firstCharacters(line.substr(eq + 1), kMaxValueLength));
-    return variables_.expandVariables(stripAmpersands(stripQuotes(std::move(raw))));
+    raw = stripAmpersands(stripQuotes(std::move(raw)));
+    if (observer_ != nullptr) observer_->lineValueRead(raw);
+    return variables_.expandVariables(std::move(raw));
 }
 
 std::string Script::stripQuotes(std::string text) { return without(std::move(text), '"'); }

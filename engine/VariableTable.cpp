@@ -49,6 +49,17 @@ void VariableTable::setVariableValue(std::string_view name, std::string_view val
     variableCount_ = add16(variableCount_, 1);
 }
 
+std::vector<std::string_view> VariableTable::referencesIn(std::string_view text) {
+    std::vector<std::string_view> names;
+    for (std::size_t p1 = text.find('$'); p1 != std::string_view::npos;) {
+        const std::size_t p2 = text.find('$', p1 + 1);
+        if (p2 == std::string_view::npos) break;
+        names.push_back(text.substr(p1 + 1, p2 - p1 - 1));
+        p1 = text.find('$', p2 + 1);
+    }
+    return names;
+}
+
 void VariableTable::setVariableCount(Int16 count) {
     if (count < 0 || count > kRows) throw Failure(FailureKind::OutOfRange, "variable count");
     variableCount_ = count;

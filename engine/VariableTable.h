@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/Int16.h"
 #include "platform/TextRules.h"
@@ -46,6 +47,11 @@ public:
     // Replaces every $name$ reference by that variable's value; a $ without a
     // closing $ fails with InvalidArgument, and so does passing the bounds above.
     std::string expandVariables(std::string text) const;
+
+    // The names of the $name$ references in `text`, in order, its $ signs
+    // paired from the first as the expansion pairs them (a reference that a
+    // substituted value brings is not among them).
+    static std::vector<std::string_view> referencesIn(std::string_view text);
 
     // Keeps rows 0 .. count-1 live; the main dialog's load cuts to one row.
     // A count outside 0 .. 51 fails with OutOfRange.

@@ -27,7 +27,9 @@
 
 namespace {
 
+using wintree::listBelow;
 using wintree::ownFolder;
+using wintree::programsFolder;
 using wintree::removeTree;
 
 double seconds() {
@@ -92,38 +94,6 @@ bool timeDelcheck(double& elapsed) {
     elapsed = seconds() - start;
     if (code != 0 && code != 1) std::fprintf(stderr, "delcheck.exe ended with %d\n", code);
     return code == 0 || code == 1;
-}
-
-// The files below `folder`, and its folders with every subfolder before
-// the folder that holds it (the order they can be removed in).
-void listBelow(const std::string& folder, std::vector<std::string>& files,
-               std::vector<std::string>& folders) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            listBelow(folder + "\\" + name, files, folders);
-        else
-            files.push_back(folder + "\\" + name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    folders.push_back(folder);
-}
-
-std::string programsFolder() {
-    HKEY key = nullptr;
-    char buffer[MAX_PATH] = {};
-    DWORD size = sizeof buffer - 1;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER,
-                      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
-                      KEY_READ, &key) == ERROR_SUCCESS) {
-        RegQueryValueExA(key, "Programs", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
-        RegCloseKey(key);
-    }
-    return buffer;
 }
 
 // What the plain loop leaves (folders and keys) goes before the next round.

@@ -166,8 +166,8 @@ TEST_F(Deletion, TheOwnedFoldersThemselvesAreNoApplicationsFolder) {
     EXPECT_EQ(world.log.count("DeleteEntry"), 0);
     const auto& refusals = install.deletions().rules().refusals();
     ASSERT_EQ(refusals.size(), 6u);
-    EXPECT_EQ(refusals[0].reason, "is the install folder itself");
-    EXPECT_EQ(refusals[5].reason, "is the product's Start-menu folder itself");
+    EXPECT_EQ(refusals[0].reason, "is a folder the product owns itself");
+    EXPECT_EQ(refusals[5].reason, "is a folder the product owns itself");
 }
 
 // Folders the product doesn't own are never emptied, whatever the spelling.
@@ -227,11 +227,8 @@ TEST_F(Deletion, NothingBehindAFolderLinkIsDeleted) {
     std::vector<std::string> reasons;
     for (const engine::Refusal& refusal : install.deletions().rules().refusals())
         reasons.push_back(refusal.reason);
-    const std::string outside = "leads outside the install folder through a link or another name";
-    EXPECT_EQ(reasons, (std::vector<std::string>{
-                           outside, outside, outside,
-                           "lies outside the install folder and the product's Start-menu folder",
-                           "is a link"}));
+    const std::string outside = "lies outside the folders the product owns";
+    EXPECT_EQ(reasons, (std::vector<std::string>{outside, outside, outside, outside, "is a link"}));
 }
 
 // Only the owned folder itself and what lies in it are judged: a product on

@@ -7,16 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "engine/Product.h"
+
 namespace demo {
 
 inline constexpr const char* kDefaultInstallDir = "C:\\Program Files\\CORVALUNE QUOB Demo";
-inline constexpr const char* kProductKey = "software\\Corvalune QUOB DEMO";
-inline constexpr const char* kUninstallKey =
-    "software\\microsoft\\windows\\currentversion\\uninstall\\Corvalune QUOB DEMO";
-// The product's Start-menu folder, as the product clean-up names it, and the
-// parent of the applications' folders, as removekey names it: one folder.
-inline constexpr const char* kStartMenuFolder = "CORVALUNE quob Demo";
-inline constexpr const char* kAppStartMenuParent = "CORVALUNE quob demo";
+inline constexpr const char* kProductKey = engine::kProductKey;
+inline constexpr const char* kUninstallKey = engine::kUninstallKey;
+// The product's Start-menu folder, which holds the applications' folders.
+inline constexpr const char* kStartMenuFolder = engine::kStartMenuFolderName;
 // Every file type the product registers is named with this prefix.
 inline constexpr const char* kFileTypePrefix = "QUOBDemo.";
 inline constexpr const char* kUninstallerName = "sprellow.exe";

@@ -105,20 +105,6 @@ void writeFile(const std::string& path, const std::string& contents) {
     report("file", path);
 }
 
-// The file's bytes, or "" when it can't be read.
-std::string readFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "";
-    std::string contents;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        contents.append(buffer, got);
-    CloseHandle(file);
-    return contents;
-}
-
 // Every folder and file below `folder`, parents before children, names in
 // case-insensitive order so that listings compare line by line.
 void listTree(const std::string& folder, std::vector<std::pair<std::string, std::string>>& out) {
@@ -175,26 +161,6 @@ void setDword(HKEY root, const std::string& subKey, const std::string& name, DWO
     report("value", keyText(root, subKey) + " [" + name + "] = " + std::to_string(value));
 }
 
-bool keyExists(HKEY root, const std::string& subKey) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
-// A string value of a key, or "" when there is none.
-std::string readString(HKEY root, const std::string& subKey, const std::string& name) {
-    char buffer[2048] = {};
-    DWORD size = sizeof buffer - 1, type = 0;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "";
-    LONG rc = RegQueryValueExA(key, name.empty() ? nullptr : name.c_str(), nullptr, &type,
-                               reinterpret_cast<BYTE*>(buffer), &size);
-    RegCloseKey(key);
-    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return "";
-    return std::string(buffer);
-}
-
 // The values of a key, as "[name] = data" texts ("" names the default).
 std::vector<std::string> valuesOf(HKEY root, const std::string& subKey) {
     std::vector<std::string> values;
@@ -218,24 +184,6 @@ std::vector<std::string> valuesOf(HKEY root, const std::string& subKey) {
     RegCloseKey(key);
     std::sort(values.begin(), values.end());
     return values;
-}
-
-// The current user's Programs folder as the uninstaller reads it.
-std::string programsFolder() {
-    std::string folder = readString(HKEY_CURRENT_USER, kShellFolders, "Programs");
-    if (!folder.empty()) return folder;
-    // The shell fills the value in on request; ask it once and read again.
-    char buffer[MAX_PATH] = {};
-    if (SUCCEEDED(
-            SHGetFolderPathA(nullptr, CSIDL_PROGRAMS | CSIDL_FLAG_CREATE, nullptr, 0, buffer)))
-        folder = readString(HKEY_CURRENT_USER, kShellFolders, "Programs");
-    if (!folder.empty()) return folder;
-    if (!buffer[0]) throw Failure{"the current user has no Programs folder"};
-    std::fprintf(stderr,
-                 "demoproduct: note: %s has no Programs value; the uninstaller won't "
-                 "find the Start-menu folders\n",
-                 kShellFolders);
-    return buffer;
 }
 
 }  // namespace demo

@@ -9,7 +9,19 @@
 #include <utility>
 #include <vector>
 
+#include "tools/demoproduct/WinTree.h"
+
 namespace demo {
+
+// Read as the removal tests and the timing program read them.
+using wintree::keyExists;
+using wintree::programsFolder;
+inline std::string readFile(const std::string& path) {
+    return wintree::readFile(path).value_or("");
+}
+inline std::string readString(HKEY root, const std::string& subKey, const std::string& name) {
+    return wintree::stringValue(root, subKey, name);
+}
 
 // A step that could not be done; main reports it and fails.
 struct Failure {
@@ -29,8 +41,7 @@ bool isEmptyFolder(const std::string& path);
 // Creates `path` and any missing parents, reporting each folder it made.
 void makeFolders(const std::string& path);
 void writeFile(const std::string& path, const std::string& contents);
-// The file's bytes, or "" when it can't be read.
-std::string readFile(const std::string& path);
+
 // Every folder and file below `folder`, parents before children, names in
 // case-insensitive order so that listings compare line by line.
 void listTree(const std::string& folder, std::vector<std::pair<std::string, std::string>>& out);
@@ -41,12 +52,8 @@ HKEY createKey(HKEY root, const std::string& subKey);
 void setString(HKEY root, const std::string& subKey, const std::string& name,
                const std::string& value);
 void setDword(HKEY root, const std::string& subKey, const std::string& name, DWORD value);
-bool keyExists(HKEY root, const std::string& subKey);
-// A string value of a key, or "" when there is none.
-std::string readString(HKEY root, const std::string& subKey, const std::string& name);
+
 // The values of a key, as "[name] = data" texts ("" names the default).
 std::vector<std::string> valuesOf(HKEY root, const std::string& subKey);
-// The current user's Programs folder as the uninstaller reads it.
-std::string programsFolder();
 
 }  // namespace demo

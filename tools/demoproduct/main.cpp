@@ -81,7 +81,7 @@ void lay(const demo::Options& options) {
     for (const demo::DemoFile& file : layout.startMenuFiles)
         writeFile(startMenu + "\\" + file.path, file.contents);
     for (const demo::Application& app : layout.apps) {
-        const std::string folder = programs + "\\" + demo::kAppStartMenuParent + "\\" + app.folder;
+        const std::string folder = programs + "\\" + demo::kStartMenuFolder + "\\" + app.folder;
         makeFolders(folder);
         for (const demo::DemoFile& file : app.startMenuFiles)
             writeFile(folder + "\\" + file.path, file.contents);
@@ -152,10 +152,7 @@ int show(std::string dir) {
         return lstrcmpiA(a.c_str(), b.c_str()) < 0;
     });
     for (const std::string& name : classes) {
-        if (startsWithNoCase(name, demo::kFileTypePrefix) ||
-            (name.size() > 1 && name[0] == '.' &&
-             startsWithNoCase(readString(HKEY_CLASSES_ROOT, name, ""), demo::kFileTypePrefix)))
-            showKeyTree(HKEY_CLASSES_ROOT, name, traces);
+        if (wintree::isDemoClassKey(name)) showKeyTree(HKEY_CLASSES_ROOT, name, traces);
     }
     if (traces == 0) std::printf("no traces of the product\n");
     return 0;

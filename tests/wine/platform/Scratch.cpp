@@ -1,8 +1,10 @@
 #include "Scratch.h"
 
 #include <stdexcept>
+#include <utility>
 
 #include "platform/win32/WideText.h"
+#include "tools/demoproduct/WinTree.h"
 
 namespace winetest {
 
@@ -101,15 +103,9 @@ void writeFile(const std::string& path, const std::string& bytes) {
 }
 
 std::string readFile(const std::string& path) {
-    HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("can't read " + path);
-    std::string bytes;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-    CloseHandle(file);
-    return bytes;
+    auto bytes = wintree::readFile(path);
+    if (!bytes) throw std::runtime_error("can't read " + path);
+    return std::move(*bytes);
 }
 
 bool exists(const std::string& path) {

@@ -13,16 +13,9 @@
 namespace removaltest {
 namespace {
 
-const char* const kShellFolders =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-
 using platform::win32::narrow;
 using platform::win32::wide;
 using winetest::lower;
-
-bool startsWithNoCase(const std::string& text, const std::string& prefix) {
-    return text.size() >= prefix.size() && lower(text.substr(0, prefix.size())) == lower(prefix);
-}
 
 void collect(const std::string& root, const std::string& relative, std::set<std::string>& out) {
     const std::string folder = relative.empty() ? root : root + "\\" + relative;
@@ -45,34 +38,6 @@ void collect(const std::string& root, const std::string& relative, std::set<std:
 
 }  // namespace
 
-std::string windowsFolder() {
-    wchar_t buffer[MAX_PATH] = {};
-    std::string folder = narrow(buffer, GetWindowsDirectoryW(buffer, MAX_PATH));
-    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
-    return folder;
-}
-
-std::string programsFolder() { return stringValue(HKEY_CURRENT_USER, kShellFolders, "Programs"); }
-
-std::string ownFolder() { return wintree::ownFolder(); }
-
-std::string ownName() {
-    wchar_t buffer[MAX_PATH] = {};
-    const std::string path = narrow(buffer, GetModuleFileNameW(nullptr, buffer, MAX_PATH));
-    std::string name = path.substr(path.find_last_of('\\') + 1);
-    return name.substr(0, name.find_last_of('.'));
-}
-
-bool fileExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesW(wide(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool folderExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesW(wide(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 void writeFile(const std::string& path, const std::string& contents) {
     HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -83,45 +48,15 @@ void writeFile(const std::string& path, const std::string& contents) {
 }
 
 std::string readFile(const std::string& path) {
-    HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string contents;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        contents.append(buffer, got);
-    CloseHandle(file);
-    return contents;
+    return wintree::readFile(path).value_or("<missing>");
 }
 
 void makeFolder(const std::string& path) { CreateDirectoryW(wide(path).c_str(), nullptr); }
-
-void removeTree(const std::string& path) { wintree::removeTree(path); }
 
 std::set<std::string> tree(const std::string& root) {
     std::set<std::string> entries;
     collect(root, "", entries);
     return entries;
-}
-
-bool keyExists(HKEY root, const std::string& subKey) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, wide(subKey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
-std::string stringValue(HKEY root, const std::string& subKey, const std::string& name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, wide(subKey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "";
-    wchar_t buffer[2048] = {};
-    DWORD size = sizeof buffer - sizeof(wchar_t), type = 0;
-    const std::wstring valueName = wide(name);
-    LONG rc = RegQueryValueExW(key, name.empty() ? nullptr : valueName.c_str(), nullptr, &type,
-                               reinterpret_cast<BYTE*>(buffer), &size);
-    RegCloseKey(key);
-    return rc == ERROR_SUCCESS && type == REG_SZ ? narrow(buffer) : std::string();
 }
 
 void setStringValue(HKEY root, const std::string& subKey, const std::string& value) {
@@ -175,12 +110,8 @@ void wipeProduct() {
         removeTree(installDir);
     deleteKeyTree(HKEY_LOCAL_MACHINE, demo::kProductKey);
     deleteKeyTree(HKEY_LOCAL_MACHINE, demo::kUninstallKey);
-    for (const std::string& name : wintree::subKeys(HKEY_CLASSES_ROOT)) {
-        if (startsWithNoCase(name, demo::kFileTypePrefix) ||
-            (name.size() > 1 && name[0] == '.' &&
-             startsWithNoCase(stringValue(HKEY_CLASSES_ROOT, name), demo::kFileTypePrefix)))
-            deleteKeyTree(HKEY_CLASSES_ROOT, name);
-    }
+    for (const std::string& name : wintree::subKeys(HKEY_CLASSES_ROOT))
+        if (wintree::isDemoClassKey(name)) deleteKeyTree(HKEY_CLASSES_ROOT, name);
     const std::string programs = programsFolder();
     if (!programs.empty()) removeTree(programs + "\\" + demo::kStartMenuFolder);
 }

@@ -8,31 +8,30 @@
 #include <set>
 #include <string>
 
+#include "tools/demoproduct/WinTree.h"
+
 namespace removaltest {
 
-// The Windows folder, without a trailing "\".
-std::string windowsFolder();
-// The current user's Programs folder, as the uninstaller reads it.
-std::string programsFolder();
-// The running test program: its folder and its name without extension.
-std::string ownFolder();
-std::string ownName();
+// Read through the library the demo tool and the timing program share.
+using wintree::fileExists;
+using wintree::folderExists;
+using wintree::keyExists;
+using wintree::ownFolder;
+using wintree::ownName;
+using wintree::programsFolder;
+using wintree::removeTree;
+using wintree::stringValue;
+using wintree::windowsFolder;
 
-bool fileExists(const std::string& path);
-bool folderExists(const std::string& path);
 void writeFile(const std::string& path, const std::string& contents);
+// A file's bytes, or "<missing>" when it can't be read.
 std::string readFile(const std::string& path);
 void makeFolder(const std::string& path);
-// Deletes a folder and everything below it.
-void removeTree(const std::string& path);
 
 // Every folder and file below `root` as "folder <relative path>" and
 // "file <relative path>", lower-cased, for comparing whole trees.
 std::set<std::string> tree(const std::string& root);
 
-bool keyExists(HKEY root, const std::string& subKey);
-// A key's string value ("" names the default); "" when there is none.
-std::string stringValue(HKEY root, const std::string& subKey, const std::string& name = {});
 void setStringValue(HKEY root, const std::string& subKey, const std::string& value);
 // Deletes a key with all its subkeys.
 void deleteKeyTree(HKEY root, const std::string& subKey);
