@@ -134,6 +134,11 @@ Status RecordingFileSystem::findEntries(const std::string& pattern,
     const Status gone = filterListing(
         pattern, found,
         [](const platform::FoundEntry& entry) -> const std::string& { return entry.name; });
+    // The run opens what it listed by the folder as written and the name
+    // found: those entries' attributes are known, and need no asking again.
+    listed_.clear();
+    const std::string folder = pattern.substr(0, pattern.find_last_of("\\/") + 1);
+    for (const platform::FoundEntry& entry : found) listed_[folder + entry.name] = entry.attributes;
     return gone != platform::kErrorSuccess ? gone : status;
 }
 
@@ -151,8 +156,13 @@ Status RecordingFileSystem::openEntry(const std::string& path, platform::OpenFor
     // An open only to look needs no location unless it may be of something
     // deleted; the run asks for the location itself where it wants it.
     const bool needed = purpose != platform::OpenFor::Inspection || mayBeGone(path);
-    if (needed &&
-        real_.describeEntry(opened, entry.finalPath, entry.attributes) == platform::kErrorSuccess) {
+    const auto listed = listed_.find(path);
+    if (listed != listed_.end()) entry.attributes = listed->second;
+    const Status described = !needed ? platform::kErrorNotReady
+                             : listed != listed_.end()
+                                 ? real_.finalPathOf(opened, entry.finalPath)
+                                 : real_.describeEntry(opened, entry.finalPath, entry.attributes);
+    if (described == platform::kErrorSuccess) {
         entry.display = displayPath(entry.finalPath);
         entry.key = keyOf(text_, entry.display);
         if (const Status gone = goneStatus(entry.key); gone != platform::kErrorSuccess) {
@@ -181,6 +191,11 @@ Status RecordingFileSystem::describeEntry(FileHandle handle, std::string& finalP
         return platform::kErrorSuccess;
     }
     return real_.describeEntry(handle, finalPath, attributes);
+}
+
+Status RecordingFileSystem::finalPathOf(FileHandle handle, std::string& finalPath) {
+    std::uint32_t attributes = 0;
+    return describeEntry(handle, finalPath, attributes);
 }
 
 std::vector<std::string> RecordingFileSystem::remainingIn(const std::string& display,

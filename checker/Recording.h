@@ -66,6 +66,7 @@ public:
                                platform::FileHandle& handle) override;
     platform::Status describeEntry(platform::FileHandle handle, std::string& finalPath,
                                    std::uint32_t& attributes) override;
+    platform::Status finalPathOf(platform::FileHandle handle, std::string& finalPath) override;
     platform::Status deleteEntry(platform::FileHandle handle) override;
     void closeEntry(platform::FileHandle handle) override;
     // The elevated answer of the write-access probe, without creating anything.
@@ -106,6 +107,9 @@ private:
     std::set<std::string> gone_;
     std::set<std::string> goneNames_;  // the last names in gone_
     std::map<std::string, int> held_;  // key -> holding handles open
+    // The entries of the latest listing, by the path the run will open them
+    // by, and their attributes.
+    std::map<std::string, std::uint32_t> listed_;
     std::map<platform::FileHandle, Opened> opened_;
     std::string runningProgram_;  // key
 };

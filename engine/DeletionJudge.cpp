@@ -176,13 +176,15 @@ Verdict DeletionJudge::commandVerdict(const std::string& command) {
 // ---- finding out
 
 platform::Status DeletionJudge::locate(const std::string& path, platform::OpenFor purpose,
-                                       Located& found) {
+                                       Located& found, bool attributes) {
     found = Located{};
     if (path.empty()) return platform::kErrorPathNotFound;
     const platform::Status opened = files_.openEntry(path, purpose, found.handle);
     if (opened != platform::kErrorSuccess) return opened;
-    if (files_.describeEntry(found.handle, found.finalPath, found.attributes) ==
-        platform::kErrorSuccess)
+    const platform::Status described =
+        attributes ? files_.describeEntry(found.handle, found.finalPath, found.attributes)
+                   : files_.finalPathOf(found.handle, found.finalPath);
+    if (described == platform::kErrorSuccess)
         found.real = canonicalFinalPath(found.finalPath, text_);
     return platform::kErrorSuccess;
 }
@@ -244,7 +246,8 @@ void DeletionJudge::release(Owned& owned) {
 
 FileHandle DeletionJudge::openJudged(const std::string& path, Reach reach, const Owned* within,
                                      bool folder, platform::OpenFor purpose,
-                                     platform::Status* openStatus, std::string* finalPathSeen) {
+                                     platform::Status* openStatus, std::string* finalPathSeen,
+                                     bool listedFile) {
     // A folder's own attributes show a link where an open can't (Wine opens
     // a Unix symbolic link's target even when asked for the link itself). A
     // file needs no such look: what it really is shows in its final path.
@@ -256,8 +259,13 @@ FileHandle DeletionJudge::openJudged(const std::string& path, Reach reach, const
             return kNoFile;
         }
     }
+    // A file a listing found is judged by where it lands alone: its
+    // attributes would tell nothing the listing and the final path don't (a
+    // link at its name opens as itself, or, under Wine, as its target, which
+    // the path then names).
     Located found;
-    const platform::Status opened = locate(path, purpose, found);
+    const bool fileToDelete = listedFile && !folder && purpose == platform::OpenFor::Deletion;
+    const platform::Status opened = locate(path, purpose, found, !fileToDelete);
     if (openStatus != nullptr) *openStatus = opened;
     if (opened != platform::kErrorSuccess) {
         if (opened == platform::kErrorFileNotFound || opened == platform::kErrorPathNotFound)
@@ -275,7 +283,7 @@ FileHandle DeletionJudge::openJudged(const std::string& path, Reach reach, const
         verdict = Verdict::no(kNoLocation);
     } else if (folder && isLink(found.attributes)) {
         verdict = Verdict::no(kLink);
-    } else if (isFolder(found.attributes) != folder) {
+    } else if (!fileToDelete && isFolder(found.attributes) != folder) {
         files_.closeEntry(found.handle);  // changed from file to folder meanwhile: nothing to do
         return kNoFile;
     } else {
@@ -306,7 +314,7 @@ void DeletionJudge::deleted(RunObserver::Deleted what, const std::string& finalP
 void DeletionJudge::deleteJudged(const std::string& path, const Owned* within) {
     std::string finalPath;
     const FileHandle handle = openJudged(path, Reach::Inside, within, false,
-                                         platform::OpenFor::Deletion, nullptr, &finalPath);
+                                         platform::OpenFor::Deletion, nullptr, &finalPath, true);
     if (handle == kNoFile) return;
     // Failures are passed over in silence.
     if (files_.deleteEntry(handle) == platform::kErrorSuccess)

@@ -149,9 +149,11 @@ private:
 
     // ---- finding out
     // The one way an object is located: opened (for `purpose`, a link
-    // itself rather than its target where the system can), described and
-    // its final path read. The caller closes the handle.
-    platform::Status locate(const std::string& path, platform::OpenFor purpose, Located& found);
+    // itself rather than its target where the system can), its final path
+    // read and, unless it is a file to delete (judged by where it lands
+    // alone), its attributes. The caller closes the handle.
+    platform::Status locate(const std::string& path, platform::OpenFor purpose, Located& found,
+                            bool attributes = true);
     // Where `path` really is, the handle closed again; nothing when it
     // can't be opened or told.
     std::optional<CanonicalPath> whereIs(const std::string& path);
@@ -159,11 +161,13 @@ private:
     void holdOwned(Owned& owned);
     void release(Owned& owned);
     // Opens `path` and judges where it really is; gives the open handle, or
-    // kNoFile when it is not there or was refused.
+    // kNoFile when it is not there or was refused. `listedFile`: a file a
+    // listing just found, to delete.
     platform::FileHandle openJudged(const std::string& path, Reach reach, const Owned* within,
                                     bool folder, platform::OpenFor purpose,
                                     platform::Status* openStatus = nullptr,
-                                    std::string* finalPathSeen = nullptr);
+                                    std::string* finalPathSeen = nullptr, bool listedFile = false);
+    // Deletes a file a listing found, through the handle it was judged by.
     void deleteJudged(const std::string& path, const Owned* within);
     void deleted(RunObserver::Deleted what, const std::string& finalPath);
 

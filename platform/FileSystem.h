@@ -93,6 +93,10 @@ public:
     virtual Status describeEntry(FileHandle handle, std::string& finalPath,
                                  std::uint32_t& attributes) = 0;
 
+    // Only where the opened object really is (GetFinalPathNameByHandleW):
+    // for a deletion that needs no attributes.
+    virtual Status finalPathOf(FileHandle handle, std::string& finalPath) = 0;
+
     // Deletes the opened file or empty folder through its handle
     // (SetFileInformationByHandle with FileDispositionInfo); it goes when the
     // handle is closed.

@@ -182,27 +182,35 @@ Status Win32FileSystem::openEntry(const std::string& path, OpenFor purpose, File
 
 Status Win32FileSystem::describeEntry(FileHandle handle, std::string& finalPath,
                                       std::uint32_t& attributes) {
-    HANDLE opened = reinterpret_cast<HANDLE>(handle);
     // The attributes alone: GetFileInformationByHandle would also ask for the
     // volume's serial number, which costs more than deleting the file does.
     FILE_BASIC_INFO basic;
-    if (!GetFileInformationByHandleEx(opened, FileBasicInfo, &basic, sizeof basic))
+    if (!GetFileInformationByHandleEx(reinterpret_cast<HANDLE>(handle), FileBasicInfo, &basic,
+                                      sizeof basic))
         return lastError();
     attributes = basic.FileAttributes;
+    return finalPathOf(handle, finalPath);
+}
 
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD needed =
-            GetFinalPathNameByHandleW(opened, path.data(), static_cast<DWORD>(path.size()),
-                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (needed == 0) return lastError();
-        if (needed < path.size()) {
-            path.resize(needed);
-            break;
-        }
-        path.resize(needed + 1);  // the size asked for includes the NUL
+Status Win32FileSystem::finalPathOf(FileHandle handle, std::string& finalPath) {
+    HANDLE opened = reinterpret_cast<HANDLE>(handle);
+    wchar_t small[MAX_PATH];
+    DWORD needed =
+        GetFinalPathNameByHandleW(opened, small, MAX_PATH, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (needed == 0) return lastError();
+    if (needed < MAX_PATH) {
+        finalPath = narrow(small, needed);
+        return kErrorSuccess;
     }
-    finalPath = narrow(path.data(), path.size());
+    // The size asked for includes the NUL; a path may grow in between.
+    std::wstring path;
+    while (needed >= path.size()) {
+        path.resize(needed + 1);
+        needed = GetFinalPathNameByHandleW(opened, path.data(), static_cast<DWORD>(path.size()),
+                                           FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (needed == 0) return lastError();
+    }
+    finalPath = narrow(path.data(), needed);
     return kErrorSuccess;
 }
 

@@ -21,6 +21,7 @@ public:
     Status openEntry(const std::string& path, OpenFor purpose, FileHandle& handle) override;
     Status describeEntry(FileHandle handle, std::string& finalPath,
                          std::uint32_t& attributes) override;
+    Status finalPathOf(FileHandle handle, std::string& finalPath) override;
     Status deleteEntry(FileHandle handle) override;
     void closeEntry(FileHandle handle) override;
 

@@ -80,6 +80,7 @@ public:
                                platform::FileHandle& handle) override;
     platform::Status describeEntry(platform::FileHandle handle, std::string& finalPath,
                                    std::uint32_t& attributes) override;
+    platform::Status finalPathOf(platform::FileHandle handle, std::string& finalPath) override;
     platform::Status deleteEntry(platform::FileHandle handle) override;
     void closeEntry(platform::FileHandle handle) override;
 

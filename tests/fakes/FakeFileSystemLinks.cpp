@@ -122,6 +122,11 @@ Status FakeFileSystem::describeEntry(FileHandle handle, std::string& finalPath,
     return 0;
 }
 
+Status FakeFileSystem::finalPathOf(FileHandle handle, std::string& finalPath) {
+    std::uint32_t attributes = 0;
+    return describeEntry(handle, finalPath, attributes);
+}
+
 Status FakeFileSystem::deleteEntry(FileHandle handle) {
     auto it = handles_.find(handle);
     if (it == handles_.end()) return platform::kErrorInvalidHandle;

@@ -21,35 +21,39 @@ namespace {
 using fuzzing::check;
 using fuzzing::kInstallDir;
 
-std::set<std::string> everything(const fakes::FakeWorld& world) {
-    std::set<std::string> all;
-    for (const std::string& p : world.files.allPaths()) all.insert(fakes::lowerText(p));
-    for (const std::string& k : world.registry.allKeys()) all.insert(fakes::lowerText(k));
+// Paths and keys as the machine compares them: letter case ignored.
+using Names = std::set<std::string, fakes::CaselessLess>;
+
+Names everything(const fakes::FakeWorld& world) {
+    Names all;
+    for (std::string& p : world.files.allPaths()) all.insert(std::move(p));
+    for (std::string& k : world.registry.allKeys()) all.insert(std::move(k));
     return all;
 }
 
-void addPlanned(const checker::Deletes& d, std::set<std::string>& out) {
+void addPlanned(const checker::Deletes& d, Names& out) {
     for (const auto* list : {&d.files, &d.folders, &d.keys})
-        for (const std::string& p : *list) out.insert(fakes::lowerText(p));
+        for (const std::string& p : *list) out.insert(p);
 }
 
 // The plan against Remove with every application chosen.
 void planThenRemove(const std::string& script) {
-    fakes::FakeWorld world;
+    // One world for the whole run, laid down anew for each input.
+    static fakes::FakeWorld& world = *new fakes::FakeWorld;
     world.log.setRecording(false);
     fuzzing::layDownMachine(world, script);
     world.files.markRunningProgram(std::string(kInstallDir) + "\\sprellow.exe");
-    const std::set<std::string> before = everything(world);
+    const Names before = everything(world);
     const checker::Plan plan = checker::check(world.platform(), std::nullopt);
     check(everything(world) == before, "the checker changed the machine");
     check(!checker::toJson(plan).empty() && !checker::toText(plan).empty(), "no report");
 
-    std::set<std::string> planned, scheduled;
+    Names planned, scheduled;
     for (const auto& app : plan.applications)
         for (const auto& line : app.lines) addPlanned(line.deletes, planned);
     if (plan.cleanup) {
         addPlanned(plan.cleanup->deletes, planned);
-        for (const std::string& p : plan.cleanup->scheduled) scheduled.insert(fakes::lowerText(p));
+        for (const std::string& p : plan.cleanup->scheduled) scheduled.insert(p);
     }
 
     engine::Install install(world.platform(), world.dialog, world.progress);
@@ -58,7 +62,7 @@ void planThenRemove(const std::string& script) {
     for (int k = 0; k < install.appCount(); ++k) every.push_back(k);
     const engine::RemovalOutcome outcome = install.ok_Click(every);
     check(outcome.completed == (plan.failureCount() == 0), "the run and the plan end apart");
-    const std::set<std::string> after = everything(world);
+    const Names after = everything(world);
     for (const std::string& path : before)
         if (after.count(path) == 0)
             check(planned.count(path) || scheduled.count(path), "deleted, but not planned");
