@@ -137,8 +137,16 @@ Status RecordingFileSystem::findEntries(const std::string& pattern,
     // The run opens what it listed by the folder as written and the name
     // found: those entries' attributes are known, and need no asking again.
     listed_.clear();
-    const std::string folder = pattern.substr(0, pattern.find_last_of("\\/") + 1);
+    const std::size_t cut = pattern.find_last_of("\\/");
+    const std::string folder = pattern.substr(0, cut + 1);
     for (const platform::FoundEntry& entry : found) listed_[folder + entry.name] = entry.attributes;
+    const std::string_view last = std::string_view(pattern).substr(cut + 1);
+    if (status == platform::kErrorSuccess && (last == "*" || last == "*.*") &&
+        cut != std::string::npos) {
+        wholeListing_.folder = pattern.substr(0, cut);
+        wholeListing_.names.clear();
+        for (const platform::FoundEntry& entry : found) wholeListing_.names.push_back(entry.name);
+    }
     return gone != platform::kErrorSuccess ? gone : status;
 }
 
@@ -153,6 +161,7 @@ Status RecordingFileSystem::openEntry(const std::string& path, platform::OpenFor
     if (status != platform::kErrorSuccess) return status;
     Opened entry;
     entry.purpose = purpose;
+    entry.written = path;
     // An open only to look needs no location unless it may be of something
     // deleted; the run asks for the location itself where it wants it.
     const bool needed = purpose != platform::OpenFor::Inspection || mayBeGone(path);
@@ -198,15 +207,21 @@ Status RecordingFileSystem::finalPathOf(FileHandle handle, std::string& finalPat
     return describeEntry(handle, finalPath, attributes);
 }
 
-std::vector<std::string> RecordingFileSystem::remainingIn(const std::string& display,
-                                                          const std::string& key) {
-    std::vector<platform::FoundEntry> found;
-    real_.findEntries(display + (display.back() == '\\' ? "*" : "\\*"), found);
-    std::vector<std::string> names;
-    for (const platform::FoundEntry& entry : found) {
-        const std::string child = childKey(text_, key, entry.name);
-        if (gone_.count(child) == 0) names.push_back(entry.name);
+// The run lists a folder whole just before it removes it: that listing, less
+// what went since, is what the folder still holds. Nothing is created while
+// the checker runs.
+std::vector<std::string> RecordingFileSystem::remainingIn(const Opened& folder) {
+    std::vector<std::string> listed;
+    if (!wholeListing_.folder.empty() && wholeListing_.folder == folder.written) {
+        listed = wholeListing_.names;
+    } else {
+        std::vector<platform::FoundEntry> found;
+        real_.findEntries(folder.display + (folder.display.back() == '\\' ? "*" : "\\*"), found);
+        for (platform::FoundEntry& entry : found) listed.push_back(std::move(entry.name));
     }
+    std::vector<std::string> names;
+    for (std::string& name : listed)
+        if (gone_.count(childKey(text_, folder.key, name)) == 0) names.push_back(std::move(name));
     return names;
 }
 
@@ -219,7 +234,7 @@ Status RecordingFileSystem::deleteEntry(FileHandle handle) {
     const bool folder = (entry.attributes & platform::kAttributeDirectory) != 0;
     const bool link = (entry.attributes & platform::kAttributeReparsePoint) != 0;
     if (folder && !link) {
-        std::vector<std::string> left = remainingIn(entry.display, entry.key);
+        std::vector<std::string> left = remainingIn(entry);
         // The running uninstaller stays until the restart that deletes it
         // and then its folder; that is no surprise worth a warning.
         const auto running = std::find_if(left.begin(), left.end(), [&](const std::string& name) {

@@ -78,6 +78,7 @@ private:
         std::string key;        // long path as names compare; empty when unknown
         std::string display;    // long path as stored
         std::string finalPath;  // as the system gave it, for the run's own question
+        std::string written;    // the path the run opened it by
         std::uint32_t attributes = 0;
         platform::OpenFor purpose = platform::OpenFor::Inspection;
         bool deletePending = false;
@@ -98,8 +99,8 @@ private:
     template <typename Entry, typename NameOf>
     platform::Status filterListing(const std::string& pattern, std::vector<Entry>& entries,
                                    NameOf nameOf);
-    // What a folder would still hold, by name.
-    std::vector<std::string> remainingIn(const std::string& display, const std::string& key);
+    // What an opened folder would still hold, by name.
+    std::vector<std::string> remainingIn(const Opened& folder);
 
     platform::FileSystem& real_;
     const platform::TextRules& text_;
@@ -110,6 +111,11 @@ private:
     // The entries of the latest listing, by the path the run will open them
     // by, and their attributes.
     std::map<std::string, std::uint32_t> listed_;
+    // The latest listing of a whole folder, by the folder as written.
+    struct {
+        std::string folder;
+        std::vector<std::string> names;
+    } wholeListing_;
     std::map<platform::FileHandle, Opened> opened_;
     std::string runningProgram_;  // key
 };
