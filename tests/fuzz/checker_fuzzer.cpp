@@ -46,7 +46,9 @@ void planThenRemove(const std::string& script) {
     const Names before = everything(world);
     const checker::Plan plan = checker::check(world.platform(), std::nullopt);
     check(everything(world) == before, "the checker changed the machine");
-    check(!checker::toJson(plan).empty() && !checker::toText(plan).empty(), "no report");
+    // The JSON report escapes every text of the plan; the text report, plain
+    // formatting, has the unit tests.
+    check(!checker::toJson(plan).empty(), "no report");
 
     Names planned, scheduled;
     for (const auto& app : plan.applications)
