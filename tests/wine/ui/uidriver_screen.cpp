@@ -15,7 +15,7 @@ std::string heldText(HWND w) {
     wchar_t wide[1024] = {};
     InternalGetWindowText(w, wide, 1024);
     char text[2048] = {};
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, sizeof text, nullptr, nullptr);
     return text;
 }
 

@@ -51,12 +51,37 @@ std::string classOf(HWND w) {
     return name;
 }
 
+// Text of the other process's windows, as UTF-8: a localized system's
+// captions come through whole in any code page.
+std::string utf8(const wchar_t* wide) {
+    char text[4096] = {};
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
+
 std::string textOf(HWND w) {
     // WM_GETTEXT reaches controls of another process too.
-    char text[1024] = {};
-    SendMessageTimeoutA(w, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, 2000, nullptr);
-    return text;
+    wchar_t text[1024] = {};
+    SendMessageTimeoutW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                        nullptr);
+    return utf8(text);
+}
+
+// A message box's standard buttons by what they answer, whatever the
+// system's language calls them.
+const char* answerOf(HWND button) {
+    switch (GetDlgCtrlID(button)) {
+        case IDOK:
+            return "OK";
+        case IDCANCEL:
+            return "Cancel";
+        case IDYES:
+            return "Yes";
+        case IDNO:
+            return "No";
+        default:
+            return nullptr;
+    }
 }
 
 std::string withoutAmpersands(const std::string& s) {
@@ -105,6 +130,11 @@ HWND button(HWND parent, const std::string& text) {
     for (HWND c : children(parent))
         if (_stricmp(classOf(c).c_str(), "Button") == 0 &&
             (textOf(c) == text || withoutAmpersands(textOf(c)) == text))
+            return c;
+    // A message box's own buttons also by their answer.
+    for (HWND c : children(parent))
+        if (_stricmp(classOf(c).c_str(), "Button") == 0 && answerOf(c) != nullptr &&
+            _stricmp(classOf(parent).c_str(), "#32770") == 0 && text == answerOf(c))
             return c;
     return nullptr;
 }
@@ -156,9 +186,7 @@ std::string itemText(HWND list, int index) {
     if (length <= 0) return {};
     std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
     SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(wide.data()));
-    char text[2048] = {};
-    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, text, sizeof text, nullptr, nullptr);
-    return text;
+    return utf8(wide.c_str());
 }
 
 void printList() {
@@ -183,7 +211,8 @@ void printMessageBox(HWND box) {
         if (_stricmp(cls.c_str(), "Static") == 0 && !textOf(c).empty())
             std::printf("text %s\n", textOf(c).c_str());
         else if (_stricmp(cls.c_str(), "Button") == 0)
-            std::printf("button %s\n", withoutAmpersands(textOf(c)).c_str());
+            std::printf("button %s\n",
+                        answerOf(c) ? answerOf(c) : withoutAmpersands(textOf(c)).c_str());
         else if (_stricmp(cls.c_str(), "Static") == 0 &&
                  (GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
                  SendMessageA(c, STM_GETICON, 0, 0) != 0)
