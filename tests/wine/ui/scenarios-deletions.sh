@@ -5,7 +5,9 @@
 item_of() { ui_drive list | cut -f2 | grep -nxF -- "$1" | cut -d: -f1 | awk '{ print $1 - 1 }'; }
 
 # A key's default string value.
-default_value() { wine reg query "$1" /ve 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
+# reg.exe writes in the console's code page (Shift JIS on a Japanese system):
+# its lines are cut byte by byte.
+default_value() { wine reg query "$1" /ve 2>/dev/null | tr -d '\r' | LC_ALL=C sed -n 's/.*REG_SZ *//p'; }
 
 # Appends lines, each ended by CR LF, to a file given by its Unix path.
 append_lines() {
@@ -64,7 +66,7 @@ scenario_links_and_short_names() {
   # A product key naming the Start Menu folder in its short form is no
   # install folder: nothing of the Start menu goes, not even on a full removal.
   local menu short
-  menu=$(dirname "$(ui_unix "$(wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' /v Programs 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')")")
+  menu=$(dirname "$(ui_unix "$(wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' /v Programs 2>/dev/null | tr -d '\r' | LC_ALL=C sed -n 's/.*REG_SZ *//p')")")
   short=$(winepath -s "$(winepath -w "$menu" 2>/dev/null)" 2>/dev/null)
   echo keep >"$menu/keep.url"
   printf 'title=In the Start menu\r\nremovefile=*.*\r\n' >"$menu/menu.del"
