@@ -77,7 +77,7 @@ check "BUILDINFO.txt names the commit" grep -qx "commit  *$commit" "$u/BUILDINFO
 for kind in "${kinds[@]}"; do
   f=${kind%% *}
   check "$f is a 32-bit ${kind#* } PE" grep -qF "PE32 executable ${kind#* } Intel 80386" <<<"$(file -b "$u/$f")"
-  imports=$(i686-w64-mingw32-objdump -p "$u/$f" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr '[:upper:]' '[:lower:]')
+  imports=$(LC_ALL=C i686-w64-mingw32-objdump -p "$u/$f" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr '[:upper:]' '[:lower:]')
   [ "$f" != select.dll ] || check "select.dll imports nothing" test -z "$imports"
   [ "$f" = select.dll ] || check "$f imports only Windows' own DLLs: $(tr '\n' ' ' <<<"$imports")" eval \
     "! grep -vxE '(kernel32|user32|gdi32|advapi32|shell32|comctl32|msvcrt)\.dll' <<<'$imports'"

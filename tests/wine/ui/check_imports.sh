@@ -6,6 +6,8 @@
 #                                  loads from its System folder
 #   check_imports.sh LIBRARY.dll   a library that imports nothing at all
 set -euo pipefail
+# Tools' messages in English whatever the locale: their lines are matched.
+export LC_ALL=C
 file=$1
 dump=$(i686-w64-mingw32-objdump -p "$file")
 fail() { echo "check_imports: $file: $*"; exit 1; }
