@@ -30,7 +30,7 @@ public:
     }
     void text(const char* name, const std::string& utf8) {
         item(name);
-        out_ += jsonString(utf8);
+        appendJsonString(out_, utf8);
     }
     void optionalText(const char* name, const std::optional<std::string>& utf8) {
         if (utf8)
@@ -56,7 +56,10 @@ public:
         texts("keys", d.keys);
         close('}');
     }
-    std::string done() { return out_ + "\n"; }
+    std::string done() {
+        out_ += '\n';
+        return std::move(out_);
+    }
 
 private:
     void newline() {
@@ -69,7 +72,10 @@ private:
             newline();
         }
         first_ = false;
-        if (name != nullptr) out_ += jsonString(name) + ": ";
+        if (name != nullptr) {
+            appendJsonString(out_, name);
+            out_ += ": ";
+        }
     }
 
     std::string out_;
@@ -107,9 +113,17 @@ void textList(std::string& out, const std::vector<std::string>& list, const char
 
 }  // namespace
 
-std::string jsonString(const std::string& utf8) {
-    std::string out = "\"";
-    for (unsigned char c : utf8) {
+void appendJsonString(std::string& out, std::string_view utf8) {
+    out += '"';
+    // Runs of bytes that need no escape go in whole: the plan's paths are
+    // long and almost never hold one.
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const bool escaped = c < 0x20 || c == 0x7F || c == '"' || c == '\\';
+        if (!escaped) continue;
+        out.append(utf8, plain, i - plain);
+        plain = i + 1;
         switch (c) {
             case '"':
                 out += "\\\"";
@@ -126,17 +140,22 @@ std::string jsonString(const std::string& utf8) {
             case '\t':
                 out += "\\t";
                 break;
-            default:
-                if (c < 0x20 || c == 0x7F) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                    out += escaped;
-                } else {
-                    out += static_cast<char>(c);
-                }
+            default: {
+                char code[8];
+                std::snprintf(code, sizeof code, "\\u%04x", c);
+                out += code;
+            }
         }
     }
-    return out + "\"";
+    out.append(utf8, plain);
+    out += '"';
+}
+
+std::string jsonString(const std::string& utf8) {
+    std::string out;
+    out.reserve(utf8.size() + 2);
+    appendJsonString(out, utf8);
+    return out;
 }
 
 std::string toJson(const Plan& plan) {

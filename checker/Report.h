@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "checker/Plan.h"
 
@@ -10,6 +11,8 @@ namespace checker {
 
 // `text` as a JSON string, quotes included; `text` is UTF-8 already.
 std::string jsonString(const std::string& utf8);
+// The same, added to the end of `out`.
+void appendJsonString(std::string& out, std::string_view utf8);
 
 std::string toJson(const Plan& plan);
 std::string toText(const Plan& plan);

@@ -64,10 +64,8 @@ DeletionJudge::DeletionJudge(platform::FileSystem& files, platform::System& syst
     for (const std::string& folder : folders.keptFolders) keep(folder);
     const std::size_t written = kept_.size();
     const auto keepReal = [this, written](const std::string& folder) {
-        // A folder that isn't there has no other name to be reached by.
-        std::uint32_t attributes = 0;
-        if (folder.empty() || files_.getAttributes(folder, attributes) != platform::kErrorSuccess)
-            return;
+        // A folder that isn't there (it can't be opened) has no other name
+        // to be reached by.
         auto real = whereIs(folder);
         if (!real) return;
         for (std::size_t i = 0; i < written; ++i)

@@ -2,10 +2,10 @@
 // script: the checker plans the removal over the in-memory machine and must
 // change nothing; Remove with every application chosen must then delete what
 // the plan names and nothing else.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -21,19 +21,23 @@ namespace {
 using fuzzing::check;
 using fuzzing::kInstallDir;
 
-// Paths and keys as the machine compares them: letter case ignored.
-using Names = std::set<std::string, fakes::CaselessLess>;
+// Paths and keys, sorted as the machine compares them: letter case ignored.
+using Names = std::vector<std::string>;
+
+bool has(const Names& names, const std::string& name) {
+    return std::binary_search(names.begin(), names.end(), name, fakes::CaselessLess());
+}
 
 Names everything(const fakes::FakeWorld& world) {
-    Names all;
-    for (std::string& p : world.files.allPaths()) all.insert(std::move(p));
-    for (std::string& k : world.registry.allKeys()) all.insert(std::move(k));
+    Names all = world.files.allPaths();
+    for (std::string& k : world.registry.allKeys()) all.push_back(std::move(k));
+    std::sort(all.begin(), all.end(), fakes::CaselessLess());
     return all;
 }
 
 void addPlanned(const checker::Deletes& d, Names& out) {
     for (const auto* list : {&d.files, &d.folders, &d.keys})
-        for (const std::string& p : *list) out.insert(p);
+        out.insert(out.end(), list->begin(), list->end());
 }
 
 // The plan against Remove with every application chosen.
@@ -55,8 +59,10 @@ void planThenRemove(const std::string& script) {
         for (const auto& line : app.lines) addPlanned(line.deletes, planned);
     if (plan.cleanup) {
         addPlanned(plan.cleanup->deletes, planned);
-        for (const std::string& p : plan.cleanup->scheduled) scheduled.insert(p);
+        scheduled = plan.cleanup->scheduled;
     }
+    std::sort(planned.begin(), planned.end(), fakes::CaselessLess());
+    std::sort(scheduled.begin(), scheduled.end(), fakes::CaselessLess());
 
     engine::Install install(world.platform(), world.dialog, world.progress);
     install.Form_Load();
@@ -66,10 +72,10 @@ void planThenRemove(const std::string& script) {
     check(outcome.completed == (plan.failureCount() == 0), "the run and the plan end apart");
     const Names after = everything(world);
     for (const std::string& path : before)
-        if (after.count(path) == 0)
-            check(planned.count(path) || scheduled.count(path), "deleted, but not planned");
+        if (!has(after, path))
+            check(has(planned, path) || has(scheduled, path), "deleted, but not planned");
     for (const std::string& path : planned)
-        check(after.count(path) == 0 || scheduled.count(path), "planned, but not deleted");
+        check(!has(after, path) || has(scheduled, path), "planned, but not deleted");
 }
 
 }  // namespace
