@@ -243,6 +243,9 @@ private:
     int listingFailsAfter_ = -1;
     // Links and short names: while there are none, paths resolve as folded.
     int aliases_ = 0;
+    // Each short name's full path ("C:\\PROGRA~1") and the long path it was
+    // given for.
+    std::map<std::string, std::string, CaselessLess> shortNames_;
 
 public:
     // ---- create-new. A file has one name unless a count is set here for its

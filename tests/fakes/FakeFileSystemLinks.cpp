@@ -36,17 +36,22 @@ void FakeFileSystem::resolve(Folded& f, bool followLast, int depth) const {
         candidate += name;
         auto found = entries_.find(candidate);
         if (found == entries_.end()) {
-            for (auto it = entries_.upper_bound(path);
-                 it != entries_.end() && startsWithText(it->first, path); ++it) {
-                if (directlyIn(it->first, path) && sameText(it->second.shortName, name)) {
-                    found = it;
-                    break;
-                }
+            const auto alias = shortNames_.find(candidate);
+            if (alias != shortNames_.end()) {
+                found = entries_.find(alias->second);
+                // The alias of an entry that has gone since names nothing.
+                if (found != entries_.end() && !sameText(found->second.shortName, name))
+                    found = entries_.end();
             }
         }
         if (found == entries_.end()) {
+            // Nothing lies below what isn't there: the rest stays as written.
             path = std::move(candidate);
-            continue;
+            if (!last) {
+                path += '\\';
+                path.append(f.path, start);
+            }
+            break;
         }
         path = found->first;
         const Entry& e = found->second;
@@ -177,9 +182,14 @@ void FakeFileSystem::addFolderLink(const std::string& path, const std::string& t
 }
 
 void FakeFileSystem::setShortName(const std::string& path, const std::string& shortName) {
-    Entry* e = find(foldOrThrow(path).path);
+    const Folded f = foldOrThrow(path);
+    Entry* e = find(f.path);
     if (e == nullptr) throw std::invalid_argument("fake file system: nothing at " + path);
     e->shortName = upperText(shortName);
+    const std::string_view folder = parentPath(f.path);
+    std::string alias(folder);
+    if (!isRoot(folder)) alias += '\\';
+    shortNames_[alias + e->shortName] = f.path;
     ++aliases_;
 }
 
