@@ -6,6 +6,12 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 start=$(date +%s)
+# Wine names the files it makes in the Unix locale's character set: the tests
+# that name files in every alphabet need a UTF-8 one, whatever the caller's.
+case "$(locale charmap 2>/dev/null)" in
+  UTF-8) ;;
+  *) export LC_ALL=C.UTF-8 ;;
+esac
 
 "$root/tools/bootstrap.sh"
 
