@@ -58,10 +58,6 @@ std::string_view takeComponent(std::string_view& rest) {
 
 namespace {
 
-std::size_t separatorCount(std::string_view path) {
-    return static_cast<std::size_t>(std::count_if(path.begin(), path.end(), isSeparator));
-}
-
 bool isAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // A name as the file system compares it.
@@ -113,10 +109,9 @@ bool isDeviceName(std::string_view name, const platform::TextRules& text) {
 }
 
 bool CanonicalPath::isWithin(const CanonicalPath& base) const {
-    if (root != base.root || parts.size() < base.parts.size()) return false;
-    for (std::size_t i = 0; i < base.parts.size(); ++i)
-        if (parts[i] != base.parts[i]) return false;
-    return true;
+    return root == base.root && names.size() >= base.names.size() &&
+           names.compare(0, base.names.size(), base.names) == 0 &&
+           (names.size() == base.names.size() || names[base.names.size()] == '\\');
 }
 
 std::optional<CanonicalPath> canonicalPath(std::string_view path, const platform::TextRules& text) {
@@ -141,24 +136,29 @@ std::optional<CanonicalPath> canonicalPath(std::string_view path, const platform
         return std::nullopt;  // relative, drive-relative or rooted at the current drive
     }
 
-    result.parts.reserve(separatorCount(rest) + 1);
+    // The names are gathered as written and upper-cased together at the end:
+    // the mapping goes a character at a time, and "\\" is one of its own.
+    std::string& names = result.names;
+    names.reserve(rest.size() + 1);
     while (!rest.empty()) {
         const std::string_view piece = takeComponent(rest);
         if (piece.empty()) continue;  // doubled or trailing separator
         switch (classify(piece, false, text)) {
             case Component::Name:
-                result.parts.push_back(folded(piece, text));
+                names += '\\';
+                names += trimDotsAndSpaces(piece);
                 break;
             case Component::Dot:
                 break;
             case Component::DotDot:
-                if (result.parts.empty()) return std::nullopt;
-                result.parts.pop_back();
+                if (names.empty()) return std::nullopt;
+                names.resize(names.rfind('\\'));
                 break;
             case Component::Bad:
                 return std::nullopt;
         }
     }
+    if (!names.empty()) names = text.upperCaseOrdinal(names);
     return result;
 }
 
@@ -195,13 +195,16 @@ std::optional<CanonicalPath> canonicalFinalPath(std::string_view finalPath,
     } else {
         return std::nullopt;
     }
+    std::string& names = result.names;
+    names.reserve(rest.size() + 1);
     while (!rest.empty()) {
         const std::string_view piece = take();
         // The system reports no empty name, nor "." or "..": a path that
         // holds one is none of its final paths.
         if ((piece.empty() && !rest.empty()) || piece == "." || piece == "..") return std::nullopt;
-        if (!piece.empty()) result.parts.push_back(text.upperCaseOrdinal(piece));
+        if (!piece.empty()) names.append("\\").append(piece);
     }
+    if (!names.empty()) names = text.upperCaseOrdinal(names);
     return result;
 }
 

@@ -8,29 +8,29 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/TextRules.h"
 
 namespace engine {
 
 // An absolute path in the form Windows resolves it to: root "C:" or
-// "\\SERVER\SHARE", then the components, all upper-cased as the file
-// system compares names (ordinal, whatever the locale), so that two paths
-// name the same place when their forms are equal.
+// "\\SERVER\SHARE", then the components, each after a "\", all upper-cased
+// as the file system compares names (ordinal, whatever the locale), so that
+// two paths name the same place when their forms are equal. No component
+// holds a "\", so one text compares as the list of components would.
 struct CanonicalPath {
     std::string root;
-    std::vector<std::string> parts;
+    std::string names;  // "\PROGRAM FILES\QUOB"; empty for the root itself
 
-    bool isRoot() const { return parts.empty(); }
+    bool isRoot() const { return names.empty(); }
     bool operator==(const CanonicalPath& other) const {
-        return root == other.root && parts == other.parts;
+        return root == other.root && names == other.names;
     }
     // Whether this path is `base` or lies below it.
     bool isWithin(const CanonicalPath& base) const;
     // Whether this path lies strictly above `other`.
     bool isAbove(const CanonicalPath& other) const {
-        return other.isWithin(*this) && parts.size() < other.parts.size();
+        return names.size() < other.names.size() && other.isWithin(*this);
     }
 };
 

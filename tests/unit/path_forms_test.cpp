@@ -23,9 +23,7 @@ using engine::isDeviceName;
 std::string show(const std::string& path) {
     const auto canonical = canonicalPath(path, machine);
     if (!canonical) return "<refused>";
-    std::string text = canonical->root;
-    for (const std::string& part : canonical->parts) text += "\\" + part;
-    return text;
+    return canonical->root + canonical->names;
 }
 
 TEST(CanonicalPath, FoldsWhatWindowsFolds) {
