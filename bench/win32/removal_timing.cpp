@@ -25,23 +25,14 @@
 #include "tools/demoproduct/DemoLayout.h"
 #include "tools/demoproduct/WinTree.h"
 
+#include "Seconds.h"
+
 namespace {
 
 using wintree::listBelow;
 using wintree::ownFolder;
 using wintree::programsFolder;
 using wintree::removeTree;
-
-double seconds() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Runs a program with its output thrown away; gives its exit code, or -1.
 int runQuiet(std::string line) {

@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "Seconds.h"
+
 namespace {
 
 typedef int32_t(__stdcall* MakeTheMaskFn)(uint8_t*, int32_t, int32_t, uint8_t*, int32_t, int32_t,
@@ -109,17 +111,6 @@ uint8_t* allocate(size_t size) {
         std::exit(1);
     }
     return static_cast<uint8_t*>(p);
-}
-
-double seconds() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return double(now.QuadPart) / double(frequency.QuadPart);
 }
 
 struct Timing {

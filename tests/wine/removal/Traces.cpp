@@ -13,28 +13,8 @@
 namespace removaltest {
 namespace {
 
-using platform::win32::narrow;
 using platform::win32::wide;
 using winetest::lower;
-
-void collect(const std::string& root, const std::string& relative, std::set<std::string>& out) {
-    const std::string folder = relative.empty() ? root : root + "\\" + relative;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(wide(folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::string name = narrow(found.cFileName);
-        if (name == "." || name == "..") continue;
-        const std::string path = relative.empty() ? name : relative + "\\" + name;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            out.insert("folder " + lower(path));
-            collect(root, path, out);
-        } else {
-            out.insert("file " + lower(path));
-        }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-}
 
 }  // namespace
 
@@ -54,8 +34,14 @@ std::string readFile(const std::string& path) {
 void makeFolder(const std::string& path) { CreateDirectoryW(wide(path).c_str(), nullptr); }
 
 std::set<std::string> tree(const std::string& root) {
+    std::vector<std::string> files, folders;
+    wintree::listBelow(root, files, folders);
+    // Each entry by its path below `root`, the root itself left out.
+    const std::size_t below = root.size() + 1;
     std::set<std::string> entries;
-    collect(root, "", entries);
+    for (const std::string& file : files) entries.insert("file " + lower(file.substr(below)));
+    for (const std::string& folder : folders)
+        if (folder.size() > root.size()) entries.insert("folder " + lower(folder.substr(below)));
     return entries;
 }
 
