@@ -12,6 +12,8 @@
 #   tools/measure-fuzzing.sh --grow 600 --fuzz 120 path_fuzzer
 #   tools/measure-fuzzing.sh --corpus /some/grown/corpus --fuzz 30
 #   tools/measure-fuzzing.sh --keep /tmp/grown              # keep the grown corpus
+#   tools/measure-fuzzing.sh --coverage-only --corpus /tmp/grown  # the same target
+#       without the sanitizers, in a build of its own: what their checks cost
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$root/build/sanitize
@@ -27,6 +29,7 @@ while [ $# -gt 0 ]; do
     --fuzz) fuzz=$2; shift 2 ;;
     --corpus) corpus=$2; shift 2 ;;
     --keep) keep=$2; shift 2 ;;
+    --coverage-only) build=$root/build/fuzz-coverage-only; shift ;;
     -*) echo "unknown option $1" >&2; exit 2 ;;
     *) target=$1; shift ;;
   esac
@@ -38,8 +41,14 @@ case $target in
 esac
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake --preset sanitize >/dev/null
+  if [ "$build" = "$root/build/sanitize" ]; then
+    cmake --preset sanitize >/dev/null
+  else
+    cmake --preset sanitize -B "$build" -DSPRELLOW_SANITIZERS= >/dev/null
+  fi
 fi
+echo "build: $(grep -q '^SPRELLOW_SANITIZERS:STRING=.' "$build/CMakeCache.txt" &&
+  echo "the sanitizer build" || echo "the fuzzer's coverage alone, no sanitizer")"
 cmake --build "$build" --target "$target" >/dev/null
 fuzzer=$build/bin/$target
 
