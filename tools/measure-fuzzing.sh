@@ -47,9 +47,10 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake --preset sanitize -B "$build" -DSPRELLOW_SANITIZERS= >/dev/null
   fi
 fi
+cmake --build "$build" --target "$target" >/dev/null
+# Read after the build: a cache older than the setting gains it as it builds.
 echo "build: $(grep -q '^SPRELLOW_SANITIZERS:STRING=.' "$build/CMakeCache.txt" &&
   echo "the sanitizer build" || echo "the fuzzer's coverage alone, no sanitizer")"
-cmake --build "$build" --target "$target" >/dev/null
 fuzzer=$build/bin/$target
 
 work=$(mktemp -d)
