@@ -17,6 +17,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$root/build/sanitize
+sanitizers=address,undefined
 
 grow=300
 fuzz=60
@@ -29,7 +30,7 @@ while [ $# -gt 0 ]; do
     --fuzz) fuzz=$2; shift 2 ;;
     --corpus) corpus=$2; shift 2 ;;
     --keep) keep=$2; shift 2 ;;
-    --coverage-only) build=$root/build/fuzz-coverage-only; shift ;;
+    --coverage-only) build=$root/build/fuzz-coverage-only; sanitizers=; shift ;;
     -*) echo "unknown option $1" >&2; exit 2 ;;
     *) target=$1; shift ;;
   esac
@@ -41,16 +42,10 @@ case $target in
 esac
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
-  if [ "$build" = "$root/build/sanitize" ]; then
-    cmake --preset sanitize >/dev/null
-  else
-    cmake --preset sanitize -B "$build" -DSPRELLOW_SANITIZERS= >/dev/null
-  fi
+  cmake --preset sanitize -B "$build" -DSPRELLOW_SANITIZERS="$sanitizers" >/dev/null
 fi
 cmake --build "$build" --target "$target" >/dev/null
-# Read after the build: a cache older than the setting gains it as it builds.
-echo "build: $(grep -q '^SPRELLOW_SANITIZERS:STRING=.' "$build/CMakeCache.txt" &&
-  echo "the sanitizer build" || echo "the fuzzer's coverage alone, no sanitizer")"
+echo "build: $build (sanitizers: ${sanitizers:-none, coverage alone})"
 fuzzer=$build/bin/$target
 
 work=$(mktemp -d)
